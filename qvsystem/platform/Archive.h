@@ -79,6 +79,11 @@ private:
     // Reads a length prefix; sets wide when the UTF-16 marker precedes it.
     uint64_t ReadStringLength(bool& wide);
     void WriteStringLength(uint64_t length, bool wide);
+    // Reads a length prefix and checks that its bytes are all there before any text of
+    // that size is allocated.
+    uint64_t ReadCheckedStringLength(bool& wide);
+    std::string ReadNarrowText(uint64_t length);
+    QString ReadWideText(uint64_t length);
     [[noreturn]] void ThrowArchive(int cause) const;
 
     CFile* m_pFile;

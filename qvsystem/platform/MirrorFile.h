@@ -6,6 +6,8 @@
 
 #include "qvsystem/platform/File.h"
 
+#include <QByteArray>
+
 class QVSYSTEM_EXPORT CMirrorFile : public CFile {
 public:
     CMirrorFile() = default;
@@ -19,5 +21,15 @@ public:
     QString GetTemporaryPath() const { return m_strMirrorName; }
 
 private:
+    void DiscardMirror();
+    [[noreturn]] void FailClose(int osError);
+
     QString m_strMirrorName;
+    // The system-call forms: a name need not be valid UTF-8 to be removed or replaced.
+    QByteArray m_nativeMirror;
+    QByteArray m_nativeTarget;
+    bool m_targetExisted = false;
+    unsigned m_targetMode = 0;
+    unsigned m_targetOwner = 0;
+    unsigned m_targetGroup = 0;
 };

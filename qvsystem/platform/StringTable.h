@@ -27,6 +27,28 @@ private:
     std::unordered_map<unsigned, QString> m_strings;
 };
 
+// Ids of qvsystem's own texts. Format texts take %1 = file name, %2 = cause text
+// (the rename text: %1 old name, %2 new name, %3 cause text).
+inline constexpr unsigned IDS_QV_READ_FILE_ERROR = 22500;
+inline constexpr unsigned IDS_QV_WRITE_FILE_ERROR = 22501;
+inline constexpr unsigned IDS_QV_OPEN_FILE_ERROR = 22502;
+inline constexpr unsigned IDS_QV_SAVE_FILE_ERROR = 22503;
+inline constexpr unsigned IDS_QV_LOAD_FILE_ERROR = 22504;
+inline constexpr unsigned IDS_QV_CREATE_FILE_ERROR = 22505;
+inline constexpr unsigned IDS_QV_DELETE_FILE_ERROR = 22506;
+inline constexpr unsigned IDS_QV_COPY_FILE_ERROR = 22507;
+inline constexpr unsigned IDS_QV_RENAME_FILE_ERROR = 22508;
+// Cause texts: base + CFileException cause (0..14), base + CArchiveException cause (0..7).
+inline constexpr unsigned IDS_QV_FILE_CAUSE_BASE = 22520;
+inline constexpr unsigned IDS_QV_ARCHIVE_CAUSE_BASE = 22542;
+// Fixed texts of the message-box functions.
+inline constexpr unsigned IDS_QV_SYSTEM_ERROR = 22560;       // "A system error has occurred.\r\n\r\n%1"
+inline constexpr unsigned IDS_QV_DO_NOT_SHOW_AGAIN = 22561;  // "&Do not show this message again"
+inline constexpr unsigned IDS_QV_RESOURCE_EXCEPTION = 22562; // "A required resource was unavailable."
+inline constexpr unsigned IDS_QV_MEMORY_EXCEPTION = 22563;   // "Out of memory."
+inline constexpr unsigned IDS_QV_NOT_SUPPORTED_EXCEPTION = 22564;
+inline constexpr unsigned IDS_QV_USER_EXCEPTION = 22565;
+
 // qvsystem's own table (its message texts, ids 22500 and up, and the rest).
 QVSYSTEM_EXPORT const CStringTable& AfxGetQVSystemStringTable();
 // The running program registers its table at start-up; the table must outlive its use.
@@ -62,8 +84,7 @@ private:
 // An insert without a value is kept as written.
 QVSYSTEM_EXPORT QString AfxFormatMessageV(const QString& format, std::span<const CMessageArg> args);
 
-template <typename... Args>
-QString AfxFormatMessage(const QString& format, const Args&... args)
+template <typename... Args> QString AfxFormatMessage(const QString& format, const Args&... args)
 {
     const CMessageArg values[] = {CMessageArg(args)..., CMessageArg(QString())};
     return AfxFormatMessageV(format, std::span<const CMessageArg>(values, sizeof...(Args)));
