@@ -1,0 +1,82 @@
+#include "cordalib/app/AppStrings.h"
+
+const CStringTable& GetAppStringTable()
+{
+    // Sorted by id.
+    static const CStringTable table{
+        {IDS_DEFAULT_UPDATE_URL, "http://updates.corda-software.example/cordalib/updates.xml"},
+        {IDS_UNKNOWN, "Unknown"},
+        {IDS_ELAPSED_SECONDS_FORMAT, "%.5f seconds"},
+        {IDS_SYNC_FOLDER_MISSING,
+         "One or more of the synchronization folders does not exist. These folders must be removed "
+         "before you can successfully synchronize the library.\n\nYou can remove the folders using the "
+         "Folders menu item on the File menu."},
+        {IDS_SONGS, "Songs"},
+        {IDS_LESSONS, "Lessons"},
+        {IDS_DATABASE_FILES, "Database Files"},
+        {IDS_BACKUP_FILES, "Backup Files"},
+        {IDS_LOG_FILES, "Log Files"},
+        {IDS_TEMPORARY_FILES, "Temporary Files"},
+        {IDS_NEW_DATABASE, "New Database"},
+        {IDS_FOLDER_ALREADY_IN_LIST, "The folder you selected already exists in the list"},
+        {IDS_ERROR_LOG_FILE_NAME, "errorlog-%04d%02d%02d%02d%02d%02d.txt"},
+        {IDS_DATABASE_FILE_EXTENSION, "cordb"},
+        {IDS_DATABASE_FILE_TITLE, "library"},
+        {IDS_ALL_ARTISTS, "All artists"},
+        {IDS_ALL_ALBUMS, "All albums"},
+        {IDS_ALL_STYLES, "All styles"},
+        {IDS_ALL_LEVELS, "All levels"},
+        {IDS_SUMMARY_ROW_FORMAT, "%1 (%2!d!)"},
+        {IDS_YES, "Yes"},
+        {IDS_NO, "No"},
+        {IDS_DATABASE_OPEN_ERROR, "An error has occurred while opening the database file '%1'.\r\n\r\n%2"},
+        {IDS_SYNC_RESULTS,
+         "Added: %1!d!\nUpdated: %2!d!\nRenamed: %3!d!\nRemoved: %4!d!\nErrors: %5!d!\nElapsed time: %6"},
+        {IDS_LOADING_DATABASE, "Loading database..."},
+        {IDS_SAVING_DATABASE, "Saving database..."},
+        {IDS_FILE_ALREADY_IN_LIBRARY, "The file '%1' already exists in the library."},
+        {IDS_FOLDER_PATHS_DO_NOT_EXIST, "One or more of the folder paths does not exist"},
+        {IDS_BACKUP_RESULTS, "Files backed up: %1!d!\nErrors: %2!d!\nElapsed time: %3"},
+        {IDS_ERROR_LINE_FORMAT, "%1 - %2"},
+        {IDS_VIEW_ERROR_REPORT,
+         "One or more errors occurred during the operation. Would you like to save and view the error "
+         "report?"},
+        {IDS_REMOVE_RECORD_FAILED, "An attempt to remove the associated record from the library failed."},
+        {IDS_DATABASE_SAVE_ERROR, "An error has occurred while saving the database file '%1'.\r\n\r\n%2"},
+        {IDS_LOADING_AUTOCOMPLETE_SETTINGS, "Loading AutoComplete settings..."},
+        {IDS_LOADING_GENERAL_SETTINGS, "Loading general settings..."},
+        {IDS_LOADING_KEYBOARD_SETTINGS, "Loading keyboard settings..."},
+        {IDS_LOADING_MESSAGE_BOX_SETTINGS, "Loading message box settings..."},
+        {IDS_LOADING_SEARCH_SETTINGS, "Loading search settings..."},
+        {IDS_LOADING_SECURITY_SETTINGS, "Loading security settings..."},
+        {IDS_LOADING_SYSTEM_TRAY_SETTINGS, "Loading system tray settings..."},
+        {IDS_INITIALIZING, "Initializing Corda Librarian..."},
+        {IDS_USAGE_CREATED, "Created: %1"},
+        {IDS_USAGE_MODIFIED, "Modified: %1"},
+        {IDS_USAGE_ENCODING_SOFTWARE, "Encoding software: %1"},
+        {IDS_USAGE_NUMBER_OF_FILES, "Number of files: %1!d!"},
+        {IDS_VALIDATE_NUMBER_RANGE, "The value in this field must be a number between %1!d! and %2!d!"},
+        {IDS_VALIDATE_FILE_NAME, "The value in this field must be a valid file name.\nNote: A file name "
+                                 "cannot contain the following characters:\n\\/:*?\"<>|"},
+        {IDS_FOLDER_DOES_NOT_EXIST, "The folder '%1' does not exist."},
+        {IDS_CLI_DESKTOP_RUNNING,
+         "Corda Librarian is running. Close it before changing the library from the command line."},
+        {IDS_CLI_ANOTHER_CHANGE,
+         "Another cordalib-cli is changing the library. Try again when it has finished."},
+        {IDS_CLI_NOT_IN_LIBRARY, "The file '%1' is not in the library."},
+        {IDS_VALIDATE_STYLE, "The style must be a style name or a number from 0 to 18."},
+        {IDS_VALIDATE_LEVEL, "The level must be a level name or a number from 0 to 2."},
+        {IDS_RENAME_FILE_ERROR, "An error has occurred while renaming the file '%1' to '%2'.\r\n\r\n%3"},
+        {IDS_APPLICATION_TITLE, "Corda Librarian"},
+    };
+    return table;
+}
+
+QString LoadAppString(unsigned id)
+{
+    QString text;
+    if (AfxLoadString(id, text))
+        return text;
+    GetAppStringTable().Load(id, text);
+    return text;
+}
