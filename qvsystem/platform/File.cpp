@@ -25,6 +25,8 @@ int OpenFlagsToPosix(unsigned flags)
         posix |= O_WRONLY;
     else
         posix |= O_RDONLY;
+    if (flags & CFile::osWriteThrough)
+        posix |= O_DSYNC;
     if (flags & CFile::modeCreate) {
         posix |= O_CREAT;
         if (!(flags & CFile::modeNoTruncate))
