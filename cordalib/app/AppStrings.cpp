@@ -5,7 +5,6 @@ const CStringTable& GetAppStringTable()
     // Sorted by id.
     static const CStringTable table{
         {IDS_DEFAULT_UPDATE_URL, "http://updates.corda-software.example/cordalib/updates.xml"},
-        {IDS_UNKNOWN, "Unknown"},
         {IDS_ELAPSED_SECONDS_FORMAT, "%.5f seconds"},
         {IDS_SYNC_FOLDER_MISSING,
          "One or more of the synchronization folders does not exist. These folders must be removed "
@@ -20,20 +19,13 @@ const CStringTable& GetAppStringTable()
         {IDS_NEW_DATABASE, "New Database"},
         {IDS_FOLDER_ALREADY_IN_LIST, "The folder you selected already exists in the list"},
         {IDS_ERROR_LOG_FILE_NAME, "errorlog-%04d%02d%02d%02d%02d%02d.txt"},
-        {IDS_DATABASE_FILE_EXTENSION, "cordb"},
-        {IDS_DATABASE_FILE_TITLE, "library"},
         {IDS_ALL_ARTISTS, "All artists"},
         {IDS_ALL_ALBUMS, "All albums"},
         {IDS_ALL_STYLES, "All styles"},
         {IDS_ALL_LEVELS, "All levels"},
         {IDS_SUMMARY_ROW_FORMAT, "%1 (%2!d!)"},
-        {IDS_YES, "Yes"},
-        {IDS_NO, "No"},
-        {IDS_DATABASE_OPEN_ERROR, "An error has occurred while opening the database file '%1'.\r\n\r\n%2"},
         {IDS_SYNC_RESULTS,
          "Added: %1!d!\nUpdated: %2!d!\nRenamed: %3!d!\nRemoved: %4!d!\nErrors: %5!d!\nElapsed time: %6"},
-        {IDS_LOADING_DATABASE, "Loading database..."},
-        {IDS_SAVING_DATABASE, "Saving database..."},
         {IDS_FILE_ALREADY_IN_LIBRARY, "The file '%1' already exists in the library."},
         {IDS_FOLDER_PATHS_DO_NOT_EXIST, "One or more of the folder paths does not exist"},
         {IDS_BACKUP_RESULTS, "Files backed up: %1!d!\nErrors: %2!d!\nElapsed time: %3"},
@@ -42,7 +34,6 @@ const CStringTable& GetAppStringTable()
          "One or more errors occurred during the operation. Would you like to save and view the error "
          "report?"},
         {IDS_REMOVE_RECORD_FAILED, "An attempt to remove the associated record from the library failed."},
-        {IDS_DATABASE_SAVE_ERROR, "An error has occurred while saving the database file '%1'.\r\n\r\n%2"},
         {IDS_LOADING_AUTOCOMPLETE_SETTINGS, "Loading AutoComplete settings..."},
         {IDS_LOADING_GENERAL_SETTINGS, "Loading general settings..."},
         {IDS_LOADING_KEYBOARD_SETTINGS, "Loading keyboard settings..."},
@@ -67,7 +58,6 @@ const CStringTable& GetAppStringTable()
         {IDS_VALIDATE_STYLE, "The style must be a style name or a number from 0 to 18."},
         {IDS_VALIDATE_LEVEL, "The level must be a level name or a number from 0 to 2."},
         {IDS_RENAME_FILE_ERROR, "An error has occurred while renaming the file '%1' to '%2'.\r\n\r\n%3"},
-        {IDS_APPLICATION_TITLE, "Corda Librarian"},
     };
     return table;
 }
@@ -77,6 +67,8 @@ QString LoadAppString(unsigned id)
     QString text;
     if (AfxLoadString(id, text))
         return text;
-    GetAppStringTable().Load(id, text);
+    if (GetAppStringTable().Load(id, text))
+        return text;
+    LoadCordaString(id, text);
     return text;
 }

@@ -3,13 +3,13 @@
 // the program's registered table first (so a text kept there wins) and then in this
 // table, which holds every text the core and cordalib-cli need.
 
+#include "cordalib/library/CordaStrings.h"
 #include "qvsystem/platform/StringTable.h"
 
 #include <QString>
 
-// Ids of the program's table used here.
+// Ids of the program's table used here (the library's own ids are in CordaStrings.h).
 inline constexpr unsigned IDS_DEFAULT_UPDATE_URL = 3;
-inline constexpr unsigned IDS_UNKNOWN = 5;
 inline constexpr unsigned IDS_ELAPSED_SECONDS_FORMAT = 6; // "%.5f seconds"
 inline constexpr unsigned IDS_SYNC_FOLDER_MISSING = 17;
 inline constexpr unsigned IDS_SONGS = 30;
@@ -21,26 +21,18 @@ inline constexpr unsigned IDS_TEMPORARY_FILES = 59;
 inline constexpr unsigned IDS_NEW_DATABASE = 110;
 inline constexpr unsigned IDS_FOLDER_ALREADY_IN_LIST = 118;
 inline constexpr unsigned IDS_ERROR_LOG_FILE_NAME = 119;
-inline constexpr unsigned IDS_DATABASE_FILE_EXTENSION = 125;
-inline constexpr unsigned IDS_DATABASE_FILE_TITLE = 126;
 inline constexpr unsigned IDS_ALL_ARTISTS = 131;
 inline constexpr unsigned IDS_ALL_ALBUMS = 132;
 inline constexpr unsigned IDS_ALL_STYLES = 133;
 inline constexpr unsigned IDS_ALL_LEVELS = 134;
 inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
-inline constexpr unsigned IDS_YES = 139;
-inline constexpr unsigned IDS_NO = 140;
-inline constexpr unsigned IDS_DATABASE_OPEN_ERROR = 145;
 inline constexpr unsigned IDS_SYNC_RESULTS = 147;
-inline constexpr unsigned IDS_LOADING_DATABASE = 156;
-inline constexpr unsigned IDS_SAVING_DATABASE = 157;
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
 inline constexpr unsigned IDS_BACKUP_RESULTS = 164;
 inline constexpr unsigned IDS_ERROR_LINE_FORMAT = 165; // "%1 - %2"
 inline constexpr unsigned IDS_VIEW_ERROR_REPORT = 166;
 inline constexpr unsigned IDS_REMOVE_RECORD_FAILED = 167;
-inline constexpr unsigned IDS_DATABASE_SAVE_ERROR = 168;
 inline constexpr unsigned IDS_LOADING_AUTOCOMPLETE_SETTINGS = 260;
 inline constexpr unsigned IDS_LOADING_GENERAL_SETTINGS = 262;
 inline constexpr unsigned IDS_LOADING_KEYBOARD_SETTINGS = 263;
@@ -49,7 +41,6 @@ inline constexpr unsigned IDS_LOADING_SEARCH_SETTINGS = 265;
 inline constexpr unsigned IDS_LOADING_SECURITY_SETTINGS = 266;
 inline constexpr unsigned IDS_LOADING_SYSTEM_TRAY_SETTINGS = 268;
 inline constexpr unsigned IDS_INITIALIZING = 400;
-inline constexpr unsigned IDS_APPLICATION_TITLE = 57344; // "Corda Librarian"
 
 // Texts of the core and cordalib-cli that have no id of their own elsewhere (block 9000).
 inline constexpr unsigned IDS_USAGE_CREATED = 9000;           // "Created: %1"
@@ -70,5 +61,6 @@ inline constexpr unsigned IDS_RENAME_FILE_ERROR = 9012; // "An error has occurre
 
 // This table (for tests and for a program that has no table of its own yet).
 const CStringTable& GetAppStringTable();
-// The text of an id: the program's registered table, then qvsystem's, then this table.
+// The text of an id: the program's registered table, then qvsystem's, then this table,
+// then the library's table.
 QString LoadAppString(unsigned id);
