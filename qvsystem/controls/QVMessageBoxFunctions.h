@@ -4,10 +4,11 @@
 // layers show their messages through it. The box itself is CQVMessageBox
 // (qvsystem/controls/QVMessageBox.h).
 //
-// Results are the button pressed (IDOK ...), or 0 when nothing was shown: a text id that
-// does not load, a null text, no QApplication (the command line), or a call from a thread
-// other than the user-interface thread. Without a QApplication the message goes to the
-// console handler (AfxSetMessageBoxConsoleHandler), by default to standard error.
+// Results are the button pressed (IDOK ...), or 0 when nothing was shown (a text id that
+// does not load, a null text). Where no window can be shown (no QApplication, as in the
+// command-line program, or a thread other than the user-interface thread) the message goes
+// to the console handler (AfxSetMessageBoxConsoleHandler), which gives the result; the
+// default handler writes to standard error and returns 0.
 
 #include "qvsystem/platform/StringTable.h"
 #include "qvsystem/qvsystem_export.h"

@@ -62,6 +62,7 @@ struct CheckCase {
     unsigned type;
     QMessageBox::StandardButton press;
     int expected;
+    const char* name;
 };
 
 class CheckStateTest : public testing::TestWithParam<CheckCase> {};
@@ -92,12 +93,14 @@ TEST_P(CheckStateTest, TickedStateComesBackWhicheverButtonIsPressed)
     EXPECT_EQ(state, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, CheckStateTest,
-                         testing::Values(CheckCase{MB_OK, QMessageBox::Ok, IDOK},
-                                         CheckCase{MB_YESNO, QMessageBox::No, IDNO},
-                                         CheckCase{MB_YESNOCANCEL, QMessageBox::Cancel, IDCANCEL},
-                                         CheckCase{MB_ABORTRETRYIGNORE, QMessageBox::Ignore, IDIGNORE},
-                                         CheckCase{MB_RETRYCANCEL, QMessageBox::Retry, IDRETRY}));
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, CheckStateTest,
+    testing::Values(CheckCase{MB_OK, QMessageBox::Ok, IDOK, "Ok"},
+                    CheckCase{MB_YESNO, QMessageBox::No, IDNO, "No"},
+                    CheckCase{MB_YESNOCANCEL, QMessageBox::Cancel, IDCANCEL, "Cancel"},
+                    CheckCase{MB_ABORTRETRYIGNORE, QMessageBox::Ignore, IDIGNORE, "Ignore"},
+                    CheckCase{MB_RETRYCANCEL, QMessageBox::Retry, IDRETRY, "Retry"}),
+    [](const testing::TestParamInfo<CheckCase>& param) { return std::string(param.param.name); });
 
 // Guards against the caller's value being misread: 1 starts ticked, anything but 0 or 1
 // starts unticked, and an untick is reported as 0.
