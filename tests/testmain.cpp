@@ -29,6 +29,9 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
 {
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
+    // The offscreen platform says this of every fixed-size window; it tells nothing.
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
     std::lock_guard lock(g_warningMutex);
     for (const QString& pattern : g_allowed) {
         if (QRegularExpression(pattern).match(message).hasMatch())
