@@ -1,0 +1,109 @@
+#pragma once
+// The whole library in memory: every song and lesson record (owned here), the times and
+// encoding software stored with it, the id counters and the library-modified flag; and
+// the database file layout (.cordb) that Save and Load write and read byte for byte.
+
+#include "cordalib/library/LessonRecord.h"
+#include "cordalib/library/SongRecord.h"
+
+#include "qvsystem/platform/OleDateTime.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CArchive;
+
+class CLibraryDatabase {
+public:
+    // Format and record versions this code reads and writes.
+    static constexpr uint16_t FORMAT_VERSION = 0;
+    static constexpr uint16_t RECORD_VERSION = 0;
+
+    // A new, empty library: created = modified = now.
+    CLibraryDatabase();
+    ~CLibraryDatabase();
+    CLibraryDatabase(const CLibraryDatabase&) = delete;
+    CLibraryDatabase& operator=(const CLibraryDatabase&) = delete;
+
+    // The database that records report their changes to (ReadFromFile marks it
+    // modified). The application sets its own at start-up; null for none.
+    static void SetActive(CLibraryDatabase* database);
+    static CLibraryDatabase* GetActive();
+
+    // Writes the file layout to a storing archive (sets modified to now first).
+    void Save(CArchive& archive);
+    // Reads the file layout from a loading archive into this (cleared) database. Throws
+    // CArchiveException: badClass for a wrong magic, badSchema for an unknown version,
+    // endOfFile for truncated data or a count that the remaining bytes cannot hold. On a
+    // throw the records read so far stay here: the caller Resets.
+    void Load(CArchive& archive);
+
+    // Deletes every record and sets both id counters back to 1.
+    void Clear();
+    // Clear, empty texts, created = modified = now, the modified flag clear.
+    void Reset();
+
+    const COleDateTime& GetCreated() const { return m_created; }
+    const COleDateTime& GetModified() const { return m_modified; }
+    COleDateTime GetCreatedLocal() const;
+    COleDateTime GetModifiedLocal() const;
+    const QString& GetEncodingSoftware() const { return m_encodingSoftware; }
+    bool SetEncodingSoftware(const QString& text); // null refused
+    const QString& GetPath() const { return m_path; }
+    bool SetPath(const QString& path); // null refused
+    QString GetFileName() const;
+
+    bool IsModified() const { return m_libraryModified; }
+    void SetModified(bool modified = true) { m_libraryModified = modified; }
+
+    const std::vector<CSongRecord*>& GetSongs() const { return m_songs; }
+    const std::vector<CLessonRecord*>& GetLessons() const { return m_lessons; }
+    size_t GetSongCount() const { return m_songs.size(); }
+    size_t GetLessonCount() const { return m_lessons.size(); }
+
+    // The id counters: the next id of each kind, and taking it (the counter moves on).
+    uint64_t GetNextSongId() const { return m_nextSongId; }
+    uint64_t GetNextLessonId() const { return m_nextLessonId; }
+    uint64_t TakeNextSongId() { return m_nextSongId++; }
+    uint64_t TakeNextLessonId() { return m_nextLessonId++; }
+
+    // Appends a record as it is (the database owns it from now on); null is ignored.
+    CSongRecord* AppendSong(std::unique_ptr<CSongRecord> record);
+    CLessonRecord* AppendLesson(std::unique_ptr<CLessonRecord> record);
+    // Gives the record the next id of its kind, appends it and sets the modified flag.
+    CSongRecord* AddSong(std::unique_ptr<CSongRecord> record);
+    CLessonRecord* AddLesson(std::unique_ptr<CLessonRecord> record);
+
+    // Erases the record from its list (later entries move up), deletes it and sets the
+    // modified flag; false when it is not in the list.
+    bool RemoveSong(CSongRecord* record);
+    bool RemoveLesson(CLessonRecord* record);
+
+    // Whether a record has this path, compared without regard to case; null gives false.
+    bool ContainsSongPath(const QString& path) const;
+    bool ContainsLessonPath(const QString& path) const;
+    bool ContainsPath(const QString& path) const;
+    // Whether a song has exactly this artist and album (case-sensitive); null gives false.
+    bool ContainsSong(const char* artist, const char* album) const;
+    // Whether a lesson has this style and level; false for a style of 19 or more or a
+    // level of 3 or more.
+    bool ContainsLesson(unsigned style, unsigned level) const;
+
+    // Smallest stored sizes, which bound how many records the remaining bytes can hold.
+    static constexpr uint64_t MIN_SONG_RECORD_SIZE = 39;
+    static constexpr uint64_t MIN_LESSON_RECORD_SIZE = 32;
+
+private:
+    COleDateTime m_created;
+    COleDateTime m_modified;
+    QString m_encodingSoftware;
+    QString m_path;
+    bool m_libraryModified = false;
+    uint64_t m_nextSongId = 1;
+    std::vector<CSongRecord*> m_songs;
+    uint64_t m_nextLessonId = 1;
+    std::vector<CLessonRecord*> m_lessons;
+};

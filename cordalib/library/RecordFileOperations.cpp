@@ -1,0 +1,381 @@
+// The transfers between records and their tablature files, and the shell commands on a
+// record's file. Kept apart from the plain record code because they touch files, the
+// message boxes and the shell.
+
+#include "cordalib/library/CordaFileHeader.h"
+#include "cordalib/library/FileErrorReport.h"
+#include "cordalib/library/LessonRecord.h"
+#include "cordalib/library/LibraryDatabase.h"
+#include "cordalib/library/RecordSupport.h"
+#include "cordalib/library/ShellOpen.h"
+#include "cordalib/library/SongRecord.h"
+
+#include "qvsystem/platform/Archive.h"
+#include "qvsystem/platform/File.h"
+#include "qvsystem/platform/FileTime.h"
+#include "qvsystem/platform/MirrorFile.h"
+#include "qvsystem/platform/StringTable.h"
+#include "qvsystem/system/MD5.h"
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr unsigned READ_FLAGS = CFile::modeRead | CFile::shareDenyWrite | CFile::osSequentialScan;
+
+void ClearErrorText(QString* errorText)
+{
+    if (errorText)
+        errorText->clear();
+}
+
+bool OpenForReading(CFile& file, const QString& path, bool showErrors, QString* errorText)
+{
+    CFileException error;
+    if (file.Open(path, READ_FLAGS, &error))
+        return true;
+    ReportFileError(error, path, IDS_QV_OPEN_FILE_ERROR, showErrors, errorText);
+    return false;
+}
+
+// Reads the header from the file's current position and leaves the file just after it.
+bool ReadHeader(CFile& file, CCordaFileHeader& header, const QString& path, bool showErrors,
+                QString* errorText)
+{
+    try {
+        CArchive archive(&file, CArchive::load, 4096);
+        try {
+            header.Read(archive);
+            archive.Close(); // gives back what was read ahead
+        } catch (...) {
+            archive.Abort();
+            throw;
+        }
+        return true;
+    } catch (const CException& e) {
+        ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+}
+
+void StoreChecksumOf(const QString& path, std::string& checksum)
+{
+    std::string text;
+    if (AfxGenerateFileMD5Checksum(path, text) && !text.empty())
+        checksum = std::move(text);
+}
+
+void MarkLibraryModified()
+{
+    if (CLibraryDatabase* database = CLibraryDatabase::GetActive())
+        database->SetModified();
+}
+
+// Opens the file for comparison: 0 when it is unchanged since lastWriteTime (the header is
+// not read then), otherwise the time bits; the header is read into header. Sets
+// *proceed false when nothing more can be compared.
+unsigned BeginCompare(CFile& file, CCordaFileHeader& header, const QString& path, FILETIME recordTime,
+                      uint8_t kind, bool showErrors, QString* errorText, bool& proceed)
+{
+    proceed = false;
+    if (!OpenForReading(file, path, showErrors, errorText))
+        return fileChangeOpenFailed;
+    unsigned mask = 0;
+    FILETIME fileTime = 0;
+    if (file.GetLastWriteTime(fileTime)) {
+        if (fileTime == recordTime)
+            return 0;
+        mask |= CompareFileTime(recordTime, fileTime) < 0 ? fileChangeFileNewer : fileChangeFileOlder;
+    }
+    if (!ReadHeader(file, header, path, showErrors, errorText))
+        return mask | fileChangeUnreadable;
+    if (header.GetFileType() != kind)
+        mask |= fileChangeWrongKind;
+    proceed = true;
+    return mask;
+}
+
+// Only when nothing but the time differs: the content decides.
+unsigned CompareChecksum(CFile& file, unsigned mask, const std::string& recordChecksum, unsigned bit)
+{
+    if (mask & FILE_CHANGE_CONTENT_MASK)
+        return mask;
+    std::string checksum;
+    try {
+        file.SeekToBegin();
+        AfxGenerateFileMD5Checksum(file, checksum);
+    } catch (const CException&) {
+        checksum.clear();
+    }
+    if (checksum != recordChecksum)
+        mask |= bit;
+    return mask;
+}
+
+// The safe rewrite of a tablature file: the header is read to find where the music data
+// starts, the header is rebuilt by update (which gets the header as read), and the
+// header and the untouched remainder go to a temporary file that replaces the original
+// only when it is complete. Returns false (and reports) on any failure; the file on disk
+// is then unchanged.
+template <typename Update>
+bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update)
+{
+    std::vector<unsigned char> remainder;
+    CCordaFileHeader header;
+    {
+        CFile file;
+        if (!OpenForReading(file, path, showErrors, errorText))
+            return false;
+        uint64_t length = 0;
+        try {
+            length = file.GetLength();
+        } catch (const CException& e) {
+            ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+            return false;
+        }
+        if (length > std::numeric_limits<uint32_t>::max())
+            return false;
+        if (!ReadHeader(file, header, path, showErrors, errorText))
+            return false;
+        if (header.GetFileType() != kind)
+            return false;
+        try {
+            const uint64_t start = file.GetPosition();
+            remainder.resize(static_cast<size_t>(length > start ? length - start : 0));
+            size_t done = 0;
+            while (done < remainder.size()) {
+                const unsigned got =
+                    file.Read(remainder.data() + done, static_cast<unsigned>(remainder.size() - done));
+                if (got == 0)
+                    throw CFileException(CFileException::endOfFile, -1, path);
+                done += got;
+            }
+        } catch (const CException& e) {
+            ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+            return false;
+        } catch (const std::bad_alloc&) {
+            ReportFileError(CMemoryException(), path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+            return false;
+        }
+        file.Abort();
+    }
+
+    CMirrorFile mirror;
+    CFileException error;
+    if (!mirror.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, &error)) {
+        ReportFileError(error, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+    update(header);
+    try {
+        CArchive archive(&mirror, CArchive::store, 4096);
+        try {
+            header.Write(archive);
+            if (!remainder.empty())
+                archive.Write(remainder.data(), static_cast<unsigned>(remainder.size()));
+            archive.Close();
+        } catch (...) {
+            archive.Abort();
+            throw;
+        }
+        mirror.Close();
+    } catch (const CException& e) {
+        mirror.Abort();
+        ReportFileError(e, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+    return true;
+}
+
+// After a rewrite: the time and checksum of the file now on disk.
+void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::string& checksum)
+{
+    FILETIME time = 0;
+    if (AfxGetFileLastWriteTime(path, time))
+        lastWriteTime = time;
+    StoreChecksumOf(path, checksum);
+}
+
+} // namespace
+
+// Songs.
+
+bool CSongRecord::OpenFile() const
+{
+    return CordaOpenWithShell(m_path);
+}
+
+bool CSongRecord::OpenFolder() const
+{
+    return CordaOpenWithShell(RecordSupport::RemoveFileSpec(m_path));
+}
+
+bool CSongRecord::ReadFromFile(bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    CFile file;
+    if (!OpenForReading(file, m_path, showErrors, errorText))
+        return false;
+    FILETIME time = 0;
+    const bool haveTime = file.GetLastWriteTime(time);
+    CCordaFileHeader header;
+    bool taken = false;
+    if (ReadHeader(file, header, m_path, showErrors, errorText) && header.GetFileType() == cordaFileSong) {
+        m_title = header.GetTitle();
+        m_artist = header.GetArtist();
+        m_album = header.GetAlbum();
+        m_year = header.GetAlbumYear();
+        m_traditional = header.GetAuthorshipType() == 1;
+        m_composer = header.GetComposer();
+        m_lyricist = header.GetLyricist();
+        m_arranger = header.GetArranger();
+        m_transcriber = header.GetTranscriber();
+        m_copyright = header.GetCopyright();
+        if (haveTime)
+            m_lastWriteTime = time;
+        MarkLibraryModified();
+        taken = true;
+    }
+    file.Abort();
+    StoreChecksumOf(m_path, m_checksum);
+    return taken;
+}
+
+unsigned CSongRecord::CompareWithFile(bool showErrors, QString* errorText) const
+{
+    ClearErrorText(errorText);
+    CFile file;
+    CCordaFileHeader header;
+    bool proceed = false;
+    unsigned mask =
+        BeginCompare(file, header, m_path, m_lastWriteTime, cordaFileSong, showErrors, errorText, proceed);
+    if (!proceed)
+        return mask;
+    if (header.GetTitle() != m_title)
+        mask |= fileChangeTitle;
+    if (header.GetArtist() != m_artist)
+        mask |= fileChangeArtist;
+    if (header.GetAlbum() != m_album)
+        mask |= fileChangeAlbum;
+    if (header.GetAlbumYear() != m_year)
+        mask |= fileChangeYear;
+    if (header.GetComposer() != m_composer)
+        mask |= fileChangeComposer;
+    if (header.GetLyricist() != m_lyricist)
+        mask |= fileChangeLyricist;
+    if (header.GetArranger() != m_arranger)
+        mask |= fileChangeArranger;
+    if (header.GetTranscriber() != m_transcriber)
+        mask |= fileChangeTranscriber;
+    if (header.GetCopyright() != m_copyright)
+        mask |= fileChangeCopyright;
+    return CompareChecksum(file, mask, m_checksum, fileChangeChecksum);
+}
+
+bool CSongRecord::WriteToFile(bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    const bool written =
+        RewriteHeader(m_path, cordaFileSong, showErrors, errorText, [this](CCordaFileHeader& header) {
+            header.SetTitle(m_title);
+            header.SetArtist(m_artist);
+            header.SetAlbum(m_album); // refused for a release without a title
+            header.SetAlbumYear(m_year);
+            header.SetAuthorshipType(m_traditional ? 1 : 0);
+            if (!m_traditional) {
+                header.SetComposer(m_composer);
+                header.SetLyricist(m_lyricist);
+            }
+            header.SetArranger(m_arranger);
+            header.SetCopyright(m_copyright);
+        });
+    if (written)
+        TakeCommittedState(m_path, m_lastWriteTime, m_checksum);
+    return written;
+}
+
+// Lessons.
+
+bool CLessonRecord::OpenFile() const
+{
+    return CordaOpenWithShell(m_path);
+}
+
+bool CLessonRecord::OpenFolder() const
+{
+    return CordaOpenWithShell(RecordSupport::RemoveFileSpec(m_path));
+}
+
+bool CLessonRecord::ReadFromFile(bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    CFile file;
+    if (!OpenForReading(file, m_path, showErrors, errorText))
+        return false;
+    FILETIME time = 0;
+    const bool haveTime = file.GetLastWriteTime(time);
+    CCordaFileHeader header;
+    bool taken = false;
+    if (ReadHeader(file, header, m_path, showErrors, errorText) && header.GetFileType() == cordaFileLesson) {
+        m_title = header.GetLessonTitle();
+        m_subtitle = header.GetLessonSubtitle();
+        if (header.GetLessonStyle() < LESSON_STYLE_COUNT)
+            m_style = header.GetLessonStyle();
+        if (header.GetLessonLevel() < LESSON_LEVEL_COUNT)
+            m_level = header.GetLessonLevel();
+        m_author = header.GetLessonAuthor();
+        m_copyright = header.GetLessonCopyright();
+        if (haveTime)
+            m_lastWriteTime = time;
+        MarkLibraryModified();
+        taken = true;
+    }
+    file.Abort();
+    StoreChecksumOf(m_path, m_checksum);
+    return taken;
+}
+
+unsigned CLessonRecord::CompareWithFile(bool showErrors, QString* errorText) const
+{
+    ClearErrorText(errorText);
+    CFile file;
+    CCordaFileHeader header;
+    bool proceed = false;
+    unsigned mask =
+        BeginCompare(file, header, m_path, m_lastWriteTime, cordaFileLesson, showErrors, errorText, proceed);
+    if (!proceed)
+        return mask;
+    if (header.GetLessonTitle() != m_title)
+        mask |= fileChangeLessonTitle;
+    if (header.GetLessonSubtitle() != m_subtitle)
+        mask |= fileChangeLessonSubtitle;
+    if (header.GetLessonStyle() != m_style)
+        mask |= fileChangeLessonStyle;
+    if (header.GetLessonLevel() != m_level)
+        mask |= fileChangeLessonLevel;
+    if (header.GetLessonAuthor() != m_author)
+        mask |= fileChangeLessonAuthor;
+    if (header.GetLessonCopyright() != m_copyright)
+        mask |= fileChangeLessonCopyright;
+    return CompareChecksum(file, mask, m_checksum, fileChangeLessonChecksum);
+}
+
+bool CLessonRecord::WriteToFile(bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    const bool written =
+        RewriteHeader(m_path, cordaFileLesson, showErrors, errorText, [this](CCordaFileHeader& header) {
+            header.SetLessonTitle(m_title);
+            header.SetLessonSubtitle(m_subtitle);
+            header.SetLessonStyle(m_style); // out-of-range values keep the file's
+            header.SetLessonLevel(m_level);
+            header.SetLessonAuthor(m_author);
+            header.SetLessonCopyright(m_copyright);
+        });
+    if (written)
+        TakeCommittedState(m_path, m_lastWriteTime, m_checksum);
+    return written;
+}

@@ -1,0 +1,381 @@
+#include "cordalib/library/Recordset.h"
+
+#include "cordalib/library/LessonTypes.h"
+#include "cordalib/library/TextCollation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+template <typename T, typename Compare>
+void SortWith(std::vector<T*>& entries, bool ascending, Compare compare)
+{
+    // Descending is the same rule with the operands exchanged.
+    if (ascending)
+        std::sort(entries.begin(), entries.end(),
+                  [&](const T* a, const T* b) { return compare(*a, *b) < 0; });
+    else
+        std::sort(entries.begin(), entries.end(),
+                  [&](const T* a, const T* b) { return compare(*b, *a) < 0; });
+}
+
+template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
+{
+    const CTextCollation& collation = CTextCollation::Default();
+    SortWith(entries, ascending,
+             [&](const T& a, const T& b) { return collation.Compare(a.*field, b.*field); });
+}
+
+// Paths collate as UTF-16: one sort key per entry instead of collating at every
+// comparison.
+template <typename T> void SortByPath(std::vector<T*>& entries, bool ascending)
+{
+    const CTextCollation& collation = CTextCollation::Default();
+    std::vector<std::pair<CTextCollation::WideKey, T*>> keyed;
+    keyed.reserve(entries.size());
+    for (T* entry : entries)
+        keyed.emplace_back(collation.MakeWideKey(entry->m_path), entry);
+    using Keyed = std::pair<CTextCollation::WideKey, T*>;
+    if (ascending)
+        std::sort(keyed.begin(), keyed.end(),
+                  [](const Keyed& a, const Keyed& b) { return a.first.Compare(b.first) < 0; });
+    else
+        std::sort(keyed.begin(), keyed.end(),
+                  [](const Keyed& a, const Keyed& b) { return b.first.Compare(a.first) < 0; });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        entries[i] = keyed[i].second;
+}
+
+template <typename T> void SortByRecordField(std::vector<T*>& entries, int column, bool ascending)
+{
+    SortWith(entries, ascending, [column](const T& a, const T& b) { return T::Compare(a, b, column); });
+}
+
+void SortEntries(std::vector<CSongRecord*>& entries, int column, bool ascending)
+{
+    switch (column) {
+    case songFieldTitle:
+        return SortByText(entries, ascending, &CSongRecord::m_title);
+    case songFieldArtist:
+        return SortByText(entries, ascending, &CSongRecord::m_artist);
+    case songFieldAlbum:
+        return SortByText(entries, ascending, &CSongRecord::m_album);
+    case songFieldComposer:
+        return SortByText(entries, ascending, &CSongRecord::m_composer);
+    case songFieldLyricist:
+        return SortByText(entries, ascending, &CSongRecord::m_lyricist);
+    case songFieldArranger:
+        return SortByText(entries, ascending, &CSongRecord::m_arranger);
+    case songFieldTranscriber:
+        return SortByText(entries, ascending, &CSongRecord::m_transcriber);
+    case songFieldCopyright:
+        return SortByText(entries, ascending, &CSongRecord::m_copyright);
+    case songFieldChecksum:
+        return SortByText(entries, ascending, &CSongRecord::m_checksum);
+    case songFieldPath:
+        return SortByPath(entries, ascending);
+    default:
+        return SortByRecordField(entries, column, ascending);
+    }
+}
+
+void SortEntries(std::vector<CLessonRecord*>& entries, int column, bool ascending)
+{
+    switch (column) {
+    case lessonFieldTitle:
+        return SortByText(entries, ascending, &CLessonRecord::m_title);
+    case lessonFieldSubtitle:
+        return SortByText(entries, ascending, &CLessonRecord::m_subtitle);
+    case lessonFieldAuthor:
+        return SortByText(entries, ascending, &CLessonRecord::m_author);
+    case lessonFieldCopyright:
+        return SortByText(entries, ascending, &CLessonRecord::m_copyright);
+    case lessonFieldChecksum:
+        return SortByText(entries, ascending, &CLessonRecord::m_checksum);
+    case lessonFieldPath:
+        return SortByPath(entries, ascending);
+    case lessonFieldStyle: {
+        // The names' order is fixed for the run: one rank per style.
+        int ranks[LESSON_STYLE_COUNT + 1];
+        for (unsigned s = 0; s <= LESSON_STYLE_COUNT; ++s)
+            ranks[s] = GetLessonStyleSortRank(s);
+        const auto rank = [&](uint16_t style) {
+            return ranks[std::min<unsigned>(style, LESSON_STYLE_COUNT)];
+        };
+        return SortWith(entries, ascending, [&](const CLessonRecord& a, const CLessonRecord& b) {
+            const int ra = rank(a.m_style), rb = rank(b.m_style);
+            return (ra > rb) - (ra < rb);
+        });
+    }
+    default:
+        return SortByRecordField(entries, column, ascending);
+    }
+}
+
+template <typename T> int CompareCounts(const T& a, const T& b)
+{
+    return (a.m_count > b.m_count) - (a.m_count < b.m_count);
+}
+
+void SortEntries(std::vector<CArtistSummaryRecord*>& entries, int column, bool ascending)
+{
+    if (column == 0)
+        SortByText(entries, ascending, &CArtistSummaryRecord::m_artist);
+    else
+        SortWith(entries, ascending, CompareCounts<CArtistSummaryRecord>);
+}
+
+void SortEntries(std::vector<CAlbumSummaryRecord*>& entries, int column, bool ascending)
+{
+    if (column == 0)
+        SortByText(entries, ascending, &CAlbumSummaryRecord::m_album);
+    else
+        SortWith(entries, ascending, CompareCounts<CAlbumSummaryRecord>);
+}
+
+void SortEntries(std::vector<CLessonStyleSummaryRecord*>& entries, int column, bool ascending)
+{
+    if (column == 0) {
+        SortWith(entries, ascending,
+                 [](const CLessonStyleSummaryRecord& a, const CLessonStyleSummaryRecord& b) {
+                     const int ra = GetLessonStyleSortRank(a.m_style), rb = GetLessonStyleSortRank(b.m_style);
+                     return (ra > rb) - (ra < rb);
+                 });
+    } else {
+        SortWith(entries, ascending, CompareCounts<CLessonStyleSummaryRecord>);
+    }
+}
+
+void SortEntries(std::vector<CLessonLevelSummaryRecord*>& entries, int column, bool ascending)
+{
+    if (column == 0) {
+        SortWith(entries, ascending,
+                 [](const CLessonLevelSummaryRecord& a, const CLessonLevelSummaryRecord& b) {
+                     return (a.m_level > b.m_level) - (a.m_level < b.m_level);
+                 });
+    } else {
+        SortWith(entries, ascending, CompareCounts<CLessonLevelSummaryRecord>);
+    }
+}
+
+template <typename T> constexpr int ColumnCountOf()
+{
+    if constexpr (std::is_same_v<T, CSongRecord>)
+        return songFieldCount;
+    else if constexpr (std::is_same_v<T, CLessonRecord>)
+        return lessonFieldCount;
+    else
+        return 2;
+}
+
+bool IsAllMarker(const std::string& filter)
+{
+    return filter == SUMMARY_KEY_ALL || filter == SUMMARY_KEY_NONE;
+}
+
+} // namespace
+
+template <typename T> int CCordaLibrarianRecordset<T>::GetColumnCount()
+{
+    return ColumnCountOf<T>();
+}
+
+template <typename T> void CCordaLibrarianRecordset<T>::Add(T* entry)
+{
+    if (entry)
+        m_all.push_back(entry);
+}
+
+template <typename T> bool CCordaLibrarianRecordset<T>::Remove(T* entry)
+{
+    if (!entry)
+        return false;
+    const auto filtered = std::find(m_filtered.begin(), m_filtered.end(), entry);
+    if (filtered != m_filtered.end())
+        m_filtered.erase(filtered);
+    const auto all = std::find(m_all.begin(), m_all.end(), entry);
+    if (all == m_all.end())
+        return false;
+    m_all.erase(all);
+    return true;
+}
+
+template <typename T> void CCordaLibrarianRecordset<T>::Clear()
+{
+    m_all.clear();
+    m_filtered.clear();
+}
+
+template <typename T> T* CCordaLibrarianRecordset<T>::Get(size_t index) const
+{
+    const std::vector<T*>& visible = Visible();
+    return index < visible.size() ? visible[index] : nullptr;
+}
+
+template <typename T> void CCordaLibrarianRecordset<T>::SortVisible(int column, bool ascending)
+{
+    SortEntries(Visible(), column, ascending);
+    ++m_sortRuns;
+}
+
+template <typename T> bool CCordaLibrarianRecordset<T>::Sort(int column, bool ascending, bool force)
+{
+    if (column < 0 || column >= GetColumnCount())
+        return false;
+    if (!force && column == m_sortColumn && ascending == m_sortAscending)
+        return true;
+    m_filterActive = !m_filtered.empty();
+    SortVisible(column, ascending);
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+    return true;
+}
+
+template class CCordaLibrarianRecordset<CSongRecord>;
+template class CCordaLibrarianRecordset<CLessonRecord>;
+template class CCordaLibrarianRecordset<CArtistSummaryRecord>;
+template class CCordaLibrarianRecordset<CAlbumSummaryRecord>;
+template class CCordaLibrarianRecordset<CLessonStyleSummaryRecord>;
+template class CCordaLibrarianRecordset<CLessonLevelSummaryRecord>;
+
+bool CSongRecordset::Filter(const char* artist, const char* album, bool force)
+{
+    if (!artist || !album)
+        return false;
+    if (!force && m_artistFilter == artist && m_albumFilter == album)
+        return true;
+    m_filtered.clear();
+    m_artistFilter = artist;
+    m_albumFilter = album;
+    const bool anyArtist = IsAllMarker(m_artistFilter);
+    const bool anyAlbum = IsAllMarker(m_albumFilter);
+    if (anyArtist && anyAlbum) {
+        // The full list was what the last sort ordered unless a filter was active then.
+        if (!m_filterActive)
+            return true;
+    } else {
+        for (CSongRecord* song : m_all) {
+            if ((anyArtist || song->m_artist == m_artistFilter) &&
+                (anyAlbum || song->m_album == m_albumFilter))
+                m_filtered.push_back(song);
+        }
+    }
+    Sort(m_sortColumn, m_sortAscending, true);
+    return true;
+}
+
+bool CLessonRecordset::Filter(unsigned style, unsigned level, bool force)
+{
+    if (!(style < LESSON_STYLE_COUNT || style == LESSON_STYLE_ALL))
+        return false;
+    if (!(level < LESSON_LEVEL_COUNT || level == LESSON_LEVEL_ALL))
+        return false;
+    if (!force && style == m_styleFilter && level == m_levelFilter)
+        return true;
+    m_filtered.clear();
+    m_styleFilter = static_cast<uint16_t>(style);
+    m_levelFilter = static_cast<uint8_t>(level);
+    const bool anyStyle = m_styleFilter == LESSON_STYLE_ALL;
+    const bool anyLevel = m_levelFilter == LESSON_LEVEL_ALL;
+    if (anyStyle && anyLevel) {
+        if (!m_filterActive)
+            return true;
+    } else {
+        for (CLessonRecord* lesson : m_all) {
+            if ((anyStyle || lesson->m_style == m_styleFilter) &&
+                (anyLevel || lesson->m_level == m_levelFilter))
+                m_filtered.push_back(lesson);
+        }
+    }
+    Sort(m_sortColumn, m_sortAscending, true);
+    return true;
+}
+
+template <typename T> CSummaryRecordset<T>::~CSummaryRecordset()
+{
+    CSummaryRecordset<T>::Clear();
+}
+
+template <typename T> bool CSummaryRecordset<T>::Remove(T* entry)
+{
+    if (!CCordaLibrarianRecordset<T>::Remove(entry))
+        return false;
+    delete entry;
+    return true;
+}
+
+template <typename T> void CSummaryRecordset<T>::Clear()
+{
+    for (T* entry : this->m_all)
+        delete entry;
+    CCordaLibrarianRecordset<T>::Clear();
+}
+
+template <typename T> bool CSummaryRecordset<T>::Sort(int column, bool ascending, bool)
+{
+    if (column < 0 || column >= this->GetColumnCount())
+        return false;
+    this->m_filterActive = !this->m_filtered.empty();
+    this->SortVisible(column, ascending);
+    return true;
+}
+
+template class CSummaryRecordset<CArtistSummaryRecord>;
+template class CSummaryRecordset<CAlbumSummaryRecord>;
+template class CSummaryRecordset<CLessonStyleSummaryRecord>;
+template class CSummaryRecordset<CLessonLevelSummaryRecord>;
+
+namespace {
+
+// Counts per exact value in first-seen order, then one summary record per value.
+template <typename Recordset, typename Summary, typename Record, typename Key, typename KeyOf>
+void BuildSummary(Recordset& recordset, const std::vector<Record*>& records, KeyOf keyOf, Key Summary::*field)
+{
+    recordset.Clear();
+    std::unordered_map<Key, Summary*> groups;
+    for (const Record* record : records) {
+        const Key& key = keyOf(*record);
+        auto [it, inserted] = groups.try_emplace(key, nullptr);
+        if (inserted) {
+            it->second = new Summary();
+            it->second->*field = key;
+            recordset.Add(it->second);
+        }
+        ++it->second->m_count;
+    }
+    recordset.Sort(0, true);
+}
+
+} // namespace
+
+void CArtistSummaryRecordset::Build(const std::vector<CSongRecord*>& songs)
+{
+    BuildSummary(
+        *this, songs, [](const CSongRecord& s) -> const std::string& { return s.m_artist; },
+        &CArtistSummaryRecord::m_artist);
+}
+
+void CAlbumSummaryRecordset::Build(const std::vector<CSongRecord*>& songs)
+{
+    BuildSummary(
+        *this, songs, [](const CSongRecord& s) -> const std::string& { return s.m_album; },
+        &CAlbumSummaryRecord::m_album);
+}
+
+void CLessonStyleSummaryRecordset::Build(const std::vector<CLessonRecord*>& lessons)
+{
+    BuildSummary(
+        *this, lessons, [](const CLessonRecord& l) -> const uint16_t& { return l.m_style; },
+        &CLessonStyleSummaryRecord::m_style);
+}
+
+void CLessonLevelSummaryRecordset::Build(const std::vector<CLessonRecord*>& lessons)
+{
+    BuildSummary(
+        *this, lessons, [](const CLessonRecord& l) -> const uint8_t& { return l.m_level; },
+        &CLessonLevelSummaryRecord::m_level);
+}
