@@ -123,6 +123,8 @@ TEST_F(CliCommands, SyncReportsResultsOnlyWhenSomethingHappened)
     third.seed = 9;
     Write(Music("rock/new.crd"), SongFile(third));
     const Result text = Expect(0, {"sync"});
+    // Standard error is not a terminal here: no progress line.
+    EXPECT_TRUE(text.err.isEmpty()) << text.err.toStdString();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^Added: 1\nUpdated: 0\nRenamed: 0\nRemoved: 0\nErrors: "
                                                   "0\nElapsed time: \\d+\\.\\d{5} seconds\n$"))
                     .match(QString::fromUtf8(text.out))
@@ -288,6 +290,12 @@ TEST_F(CliCommands, RateAndRename)
     Expect(3, {"rename", file, "CON"});
     EXPECT_TRUE(QFile::exists(file));
 
+    // Renaming never replaces another file.
+    Write(Music("jazz/taken.txt"), QByteArray("someone else's file"));
+    Expect(2, {"rename", file, "taken.txt"});
+    EXPECT_EQ(corda::test::ReadAll(Music("jazz/taken.txt")), QByteArray("someone else's file"));
+    EXPECT_TRUE(QFile::exists(file));
+
     Expect(0, {"rename", file, "blue.crd"});
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(QFile::exists(Music("jazz/blue.crd")));
@@ -307,6 +315,33 @@ TEST_F(CliCommands, RemoveKeepsTheFile)
     Expect(0, {"remove", file});
     EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(Json({"songs"}).array().size(), 1);
+
+    // With --trash the file goes to the user's trash (here inside the test's data folder).
+    const QString other = Music("jazz/cafe.crd");
+    Expect(0, {"remove", other, "--trash"});
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("data/Trash/files/cafe.crd"))));
+    EXPECT_EQ(Json({"songs"}).array().size(), 0);
+    // Nothing is removed unless every file is in the library.
+    Expect(3, {"remove", Music("lessons/scales.crd"), Music("unknown.crd")});
+    EXPECT_EQ(Json({"lessons"}).array().size(), 1);
+}
+
+// A lesson is edited with the lesson fields; style and level go by name or number.
+TEST_F(CliCommands, EditALesson)
+{
+    MakeLibrary();
+    const QString file = Music("lessons/scales.crd");
+    Expect(1, {"edit", file, "--year", "1999"}); // a song field
+    Expect(1, {"edit", file, "--level", "Expert"});
+    Expect(0, {"edit", file, "--style", "jazz", "--level", "2", "--author", "Lee"});
+    const QJsonObject header = Json({"header", file}).object();
+    EXPECT_EQ(header.value("lessonStyle").toInt(), 10);
+    EXPECT_EQ(header.value("lessonLevel").toInt(), 2);
+    EXPECT_EQ(header.value("lessonAuthor").toString(), QStringLiteral("Lee"));
+    const QJsonObject lesson = Json({"lessons"}).array()[0].toObject();
+    EXPECT_EQ(lesson.value("styleName").toString(), QStringLiteral("Jazz"));
+    EXPECT_EQ(lesson.value("author").toString(), QStringLiteral("Lee"));
 }
 
 // info prints the usage-information rows; the counts add up.

@@ -1,8 +1,13 @@
 #include "cordalib/cli/ChangeLock.h"
 #include "cordalib/cli/CliArguments.h"
+#include "cordalib/cli/CliProgressWindow.h"
 #include "cordalib/cli/JsonWriter.h"
 
+#include "qvsystem/controls/QVMessageBoxFunctions.h"
+
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -103,6 +108,32 @@ TEST(ChangeLock, IsExclusive)
     EXPECT_TRUE(second.TryLock());
     EXPECT_TRUE(
         CChangeLock::GetLockFilePath().startsWith(QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"))));
+}
+
+// Ctrl+C must count as Cancel only while a progress window exists, and the previous
+// handling of the signal must come back afterwards.
+TEST(CliProgressWindow, InterruptCountsAsCancel)
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous = {};
+    sigaction(SIGINT, &ignore, &previous);
+    CCliProgressWindow::ResetCancel();
+    {
+        CCliProgressWindow window(false);
+        ASSERT_TRUE(window.Create());
+        EXPECT_FALSE(window.CheckCancelButton());
+        raise(SIGINT);
+        EXPECT_TRUE(window.CheckCancelButton());
+        // Nobody can answer a question: the safe answer.
+        EXPECT_EQ(window.ShowMessage(QStringLiteral("Proceed?"), MB_YESNO), IDNO);
+        EXPECT_EQ(window.ShowMessage(QStringLiteral("Note"), MB_OK), IDOK);
+    }
+    struct sigaction restored = {};
+    sigaction(SIGINT, nullptr, &restored);
+    EXPECT_EQ(restored.sa_handler, SIG_IGN);
+    sigaction(SIGINT, &previous, nullptr);
+    CCliProgressWindow::ResetCancel();
 }
 
 } // namespace
