@@ -3,11 +3,15 @@
 #include "cordalib/library/RecordSupport.h"
 
 #include "qvsystem/platform/Archive.h"
+#include "qvsystem/platform/CodePage.h"
 #include "qvsystem/platform/Exceptions.h"
 #include "qvsystem/platform/File.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -26,31 +30,9 @@ void WriteDate(CArchive& archive, const COleDateTime& date)
     archive << static_cast<int32_t>(date.m_status) << date.m_dt;
 }
 
-void ReadDate(CArchive& archive, COleDateTime& date)
-{
-    int32_t status;
-    archive >> status >> date.m_dt;
-    date.m_status = static_cast<COleDateTime::DateTimeStatus>(status);
-}
-
 void WriteFileTime(CArchive& archive, FILETIME time)
 {
     archive << static_cast<uint32_t>(time & 0xFFFFFFFFu) << static_cast<uint32_t>(time >> 32);
-}
-
-void ReadFileTime(CArchive& archive, FILETIME& time)
-{
-    uint32_t low, high;
-    archive >> low >> high;
-    time = (static_cast<FILETIME>(high) << 32) | low;
-}
-
-void ReadRecordVersion(CArchive& archive)
-{
-    uint16_t version;
-    archive >> version;
-    if (version != CLibraryDatabase::RECORD_VERSION)
-        ThrowArchive(archive, CArchiveException::badSchema);
 }
 
 void WriteSong(CArchive& archive, const CSongRecord& song)
@@ -63,19 +45,6 @@ void WriteSong(CArchive& archive, const CSongRecord& song)
     archive << song.m_checksum << song.m_rating;
 }
 
-void ReadSong(CArchive& archive, CSongRecord& song)
-{
-    ReadRecordVersion(archive);
-    uint32_t traditional;
-    archive >> song.m_title >> song.m_artist >> song.m_album >> song.m_year >> traditional >>
-        song.m_composer >> song.m_lyricist >> song.m_arranger >> song.m_transcriber >> song.m_copyright >>
-        song.m_path;
-    song.m_traditional = traditional != 0;
-    ReadDate(archive, song.m_dateAdded);
-    ReadFileTime(archive, song.m_lastWriteTime);
-    archive >> song.m_checksum >> song.m_rating;
-}
-
 void WriteLesson(CArchive& archive, const CLessonRecord& lesson)
 {
     archive << CLibraryDatabase::RECORD_VERSION << lesson.m_title << lesson.m_subtitle << lesson.m_style
@@ -85,25 +54,242 @@ void WriteLesson(CArchive& archive, const CLessonRecord& lesson)
     archive << lesson.m_checksum << lesson.m_rating;
 }
 
-void ReadLesson(CArchive& archive, CLessonRecord& lesson)
+// Reads the database through the archive in large blocks and decodes the fields in
+// place: a library of 100,000 songs loads without a call per field. The texts follow
+// the archive's own length-prefixed layout. Whatever was read beyond the database is
+// given back to the file when the reader finishes.
+class CDatabaseReader {
+public:
+    explicit CDatabaseReader(CArchive& archive) : m_archive(archive), m_buffer(BLOCK_SIZE) {}
+
+    [[noreturn]] void Fail(int cause) const { ThrowArchive(m_archive, cause); }
+
+    // Gives back the bytes read ahead, so that the file stands just after the database.
+    void Finish()
+    {
+        m_archive.Flush();
+        const size_t unread = m_limit - m_pos;
+        if (unread != 0 && m_archive.GetFile())
+            m_archive.GetFile()->Seek(-static_cast<int64_t>(unread), CFile::current);
+        m_pos = m_limit = 0;
+    }
+
+    // Every byte still to come: what is buffered and what the archive holds.
+    uint64_t Remaining() const { return (m_limit - m_pos) + m_archive.GetBytesRemaining(); }
+
+    template <typename T> T ReadInteger()
+    {
+        const unsigned char* p = Take(sizeof(T));
+        uint64_t value = 0;
+        for (size_t i = 0; i < sizeof(T); ++i)
+            value |= static_cast<uint64_t>(p[i]) << (8 * i);
+        return static_cast<T>(value);
+    }
+
+    double ReadDouble()
+    {
+        const uint64_t bits = ReadInteger<uint64_t>();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    void ReadBytes(void* out, size_t count) { std::memcpy(out, Take(count), count); }
+
+    void ReadDate(COleDateTime& date)
+    {
+        date.m_status = static_cast<COleDateTime::DateTimeStatus>(ReadInteger<int32_t>());
+        date.m_dt = ReadDouble();
+    }
+
+    void ReadFileTime(FILETIME& time)
+    {
+        const uint32_t low = ReadInteger<uint32_t>();
+        const uint32_t high = ReadInteger<uint32_t>();
+        time = (static_cast<FILETIME>(high) << 32) | low;
+    }
+
+    void ReadText(std::string& text)
+    {
+        bool wide;
+        const uint64_t length = ReadTextLength(wide);
+        if (wide) {
+            QString unicode;
+            ReadWide(unicode, length);
+            text = AfxUnicodeToAnsi(unicode);
+        } else {
+            text.resize(static_cast<size_t>(length));
+            ReadLarge(text.data(), static_cast<size_t>(length));
+        }
+    }
+
+    void ReadText(QString& text)
+    {
+        bool wide;
+        const uint64_t length = ReadTextLength(wide);
+        if (wide) {
+            ReadWide(text, length);
+        } else {
+            std::string narrow(static_cast<size_t>(length), '\0');
+            ReadLarge(narrow.data(), narrow.size());
+            text = AfxAnsiToUnicode(narrow);
+        }
+    }
+
+private:
+    static constexpr size_t BLOCK_SIZE = 256 * 1024;
+
+    const unsigned char* Take(size_t count)
+    {
+        if (m_limit - m_pos < count)
+            Fill(count);
+        const unsigned char* p = m_buffer.data() + m_pos;
+        m_pos += count;
+        return p;
+    }
+
+    // Makes at least count bytes (at most the block size) available, or fails with the
+    // end of the file.
+    void Fill(size_t count)
+    {
+        const size_t available = m_limit - m_pos;
+        if (available != 0 && m_pos != 0)
+            std::memmove(m_buffer.data(), m_buffer.data() + m_pos, available);
+        m_pos = 0;
+        m_limit = available;
+        while (m_limit < count) {
+            const unsigned got =
+                m_archive.Read(m_buffer.data() + m_limit, static_cast<unsigned>(m_buffer.size() - m_limit));
+            if (got == 0)
+                Fail(CArchiveException::endOfFile);
+            m_limit += got;
+        }
+    }
+
+    // A length prefix as the archive writes it: one byte, or 0xFF and a u16, 0xFFFF and a
+    // u32, 0xFFFFFFFF and a u64; the UTF-16 marker (0xFF 0xFFFE) comes before a prefix.
+    uint64_t ReadTextLength(bool& wide)
+    {
+        wide = false;
+        for (;;) {
+            const uint8_t byteLength = ReadInteger<uint8_t>();
+            uint64_t length = byteLength;
+            if (byteLength == 0xFF) {
+                const uint16_t wordLength = ReadInteger<uint16_t>();
+                if (wordLength == 0xFFFE) {
+                    if (wide)
+                        Fail(CArchiveException::badIndex);
+                    wide = true;
+                    continue;
+                }
+                length = wordLength;
+                if (wordLength == 0xFFFF) {
+                    const uint32_t dwordLength = ReadInteger<uint32_t>();
+                    length = dwordLength;
+                    if (dwordLength == 0xFFFFFFFFu)
+                        length = ReadInteger<uint64_t>();
+                }
+            }
+            // Untrusted: a length that runs past the data is the end of the file, before
+            // anything of that size is allocated.
+            if (length > static_cast<uint64_t>(std::numeric_limits<qsizetype>::max()) / 2)
+                Fail(CArchiveException::endOfFile);
+            const uint64_t bytes = wide ? length * 2 : length;
+            if (bytes > m_limit - m_pos && bytes > Remaining())
+                Fail(CArchiveException::endOfFile);
+            return length;
+        }
+    }
+
+    // Bytes of a text: from the buffer, and past the block size straight from the
+    // archive.
+    void ReadLarge(void* out, size_t count)
+    {
+        if (count <= BLOCK_SIZE) {
+            ReadBytes(out, count);
+            return;
+        }
+        auto* bytes = static_cast<unsigned char*>(out);
+        const size_t buffered = m_limit - m_pos;
+        std::memcpy(bytes, m_buffer.data() + m_pos, buffered);
+        m_pos = m_limit = 0;
+        for (size_t done = buffered; done < count;) {
+            const size_t chunk = std::min<size_t>(count - done, size_t{1} << 30);
+            const unsigned got = m_archive.Read(bytes + done, static_cast<unsigned>(chunk));
+            if (got == 0)
+                Fail(CArchiveException::endOfFile);
+            done += got;
+        }
+    }
+
+    void ReadWide(QString& text, uint64_t length)
+    {
+        text.resize(static_cast<qsizetype>(length));
+        char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        ReadLarge(out, static_cast<size_t>(length) * 2);
+        if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN) {
+            for (uint64_t i = 0; i < length; ++i)
+                out[i] = qFromLittleEndian<quint16>(out + i);
+        }
+    }
+
+    CArchive& m_archive;
+    std::vector<unsigned char> m_buffer;
+    size_t m_pos = 0;
+    size_t m_limit = 0;
+};
+
+void ReadRecordVersion(CDatabaseReader& reader)
 {
-    ReadRecordVersion(archive);
-    archive >> lesson.m_title >> lesson.m_subtitle >> lesson.m_style >> lesson.m_level >> lesson.m_author >>
-        lesson.m_copyright >> lesson.m_path;
-    ReadDate(archive, lesson.m_dateAdded);
-    ReadFileTime(archive, lesson.m_lastWriteTime);
-    archive >> lesson.m_checksum >> lesson.m_rating;
+    if (reader.ReadInteger<uint16_t>() != CLibraryDatabase::RECORD_VERSION)
+        reader.Fail(CArchiveException::badSchema);
+}
+
+void ReadSong(CDatabaseReader& reader, CSongRecord& song)
+{
+    ReadRecordVersion(reader);
+    reader.ReadText(song.m_title);
+    reader.ReadText(song.m_artist);
+    reader.ReadText(song.m_album);
+    song.m_year = reader.ReadInteger<uint16_t>();
+    song.m_traditional = reader.ReadInteger<uint32_t>() != 0;
+    reader.ReadText(song.m_composer);
+    reader.ReadText(song.m_lyricist);
+    reader.ReadText(song.m_arranger);
+    reader.ReadText(song.m_transcriber);
+    reader.ReadText(song.m_copyright);
+    reader.ReadText(song.m_path);
+    reader.ReadDate(song.m_dateAdded);
+    reader.ReadFileTime(song.m_lastWriteTime);
+    reader.ReadText(song.m_checksum);
+    song.m_rating = reader.ReadInteger<uint8_t>();
+}
+
+void ReadLesson(CDatabaseReader& reader, CLessonRecord& lesson)
+{
+    ReadRecordVersion(reader);
+    reader.ReadText(lesson.m_title);
+    reader.ReadText(lesson.m_subtitle);
+    lesson.m_style = reader.ReadInteger<uint16_t>();
+    lesson.m_level = reader.ReadInteger<uint8_t>();
+    reader.ReadText(lesson.m_author);
+    reader.ReadText(lesson.m_copyright);
+    reader.ReadText(lesson.m_path);
+    reader.ReadDate(lesson.m_dateAdded);
+    reader.ReadFileTime(lesson.m_lastWriteTime);
+    reader.ReadText(lesson.m_checksum);
+    lesson.m_rating = reader.ReadInteger<uint8_t>();
 }
 
 // A count is untrusted: the records it announces must fit in what is left of the data
 // (plus the bytes that must still follow them) before anything is reserved for them.
-void CheckCount(CArchive& archive, uint32_t count, uint64_t minRecordSize, uint64_t trailing)
+void CheckCount(CDatabaseReader& reader, uint32_t count, uint64_t minRecordSize, uint64_t trailing)
 {
     if (count == 0)
         return;
     const uint64_t needed = static_cast<uint64_t>(count) * minRecordSize + trailing;
-    if (needed > archive.GetBytesRemaining())
-        ThrowArchive(archive, CArchiveException::endOfFile);
+    if (needed > reader.Remaining())
+        reader.Fail(CArchiveException::endOfFile);
 }
 
 template <typename T> bool RemoveRecord(std::vector<T*>& list, T* record)
@@ -167,41 +353,38 @@ void CLibraryDatabase::Load(CArchive& archive)
 {
     if (!archive.IsLoading())
         ThrowArchive(archive, CArchiveException::writeOnly);
+    CDatabaseReader reader(archive);
     char magic[sizeof MAGIC];
-    if (archive.Read(magic, sizeof magic) != sizeof magic)
-        ThrowArchive(archive, CArchiveException::endOfFile);
+    reader.ReadBytes(magic, sizeof magic);
     if (std::memcmp(magic, MAGIC, sizeof MAGIC) != 0)
-        ThrowArchive(archive, CArchiveException::badClass);
-    uint16_t version;
-    archive >> version;
-    if (version != FORMAT_VERSION)
-        ThrowArchive(archive, CArchiveException::badSchema);
-    ReadDate(archive, m_created);
-    ReadDate(archive, m_modified);
-    archive >> m_encodingSoftware;
+        reader.Fail(CArchiveException::badClass);
+    if (reader.ReadInteger<uint16_t>() != FORMAT_VERSION)
+        reader.Fail(CArchiveException::badSchema);
+    reader.ReadDate(m_created);
+    reader.ReadDate(m_modified);
+    reader.ReadText(m_encodingSoftware);
 
-    uint32_t songCount;
-    archive >> songCount;
+    const uint32_t songCount = reader.ReadInteger<uint32_t>();
     // The lesson count follows the songs.
-    CheckCount(archive, songCount, MIN_SONG_RECORD_SIZE, sizeof(uint32_t));
+    CheckCount(reader, songCount, MIN_SONG_RECORD_SIZE, sizeof(uint32_t));
     m_songs.reserve(m_songs.size() + songCount);
     for (uint32_t i = 0; i < songCount; ++i) {
         auto song = std::make_unique<CSongRecord>();
         song->m_id = m_nextSongId++;
-        ReadSong(archive, *song);
+        ReadSong(reader, *song);
         m_songs.push_back(song.release());
     }
 
-    uint32_t lessonCount;
-    archive >> lessonCount;
-    CheckCount(archive, lessonCount, MIN_LESSON_RECORD_SIZE, 0);
+    const uint32_t lessonCount = reader.ReadInteger<uint32_t>();
+    CheckCount(reader, lessonCount, MIN_LESSON_RECORD_SIZE, 0);
     m_lessons.reserve(m_lessons.size() + lessonCount);
     for (uint32_t i = 0; i < lessonCount; ++i) {
         auto lesson = std::make_unique<CLessonRecord>();
         lesson->m_id = m_nextLessonId++;
-        ReadLesson(archive, *lesson);
+        ReadLesson(reader, *lesson);
         m_lessons.push_back(lesson.release());
     }
+    reader.Finish();
 }
 
 void CLibraryDatabase::Clear()

@@ -3,6 +3,8 @@
 #include "cordalib/library/LessonTypes.h"
 #include "cordalib/library/TextCollation.h"
 
+#include "qvsystem/platform/CodePage.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -23,23 +25,16 @@ void SortWith(std::vector<T*>& entries, bool ascending, Compare compare)
                   [&](const T* a, const T* b) { return compare(*b, *a) < 0; });
 }
 
-template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
+// Texts: the packed first base letters of each text decide most comparisons without
+// touching the records; equal prefixes fall back to the full collation.
+template <typename T, typename Text> void SortByWideKey(std::vector<T*>& entries, bool ascending, Text text)
 {
     const CTextCollation& collation = CTextCollation::Default();
-    SortWith(entries, ascending,
-             [&](const T& a, const T& b) { return collation.Compare(a.*field, b.*field); });
-}
-
-// Paths collate as UTF-16: one sort key per entry instead of collating at every
-// comparison.
-template <typename T> void SortByPath(std::vector<T*>& entries, bool ascending)
-{
-    const CTextCollation& collation = CTextCollation::Default();
-    std::vector<std::pair<CTextCollation::WideKey, T*>> keyed;
+    using Keyed = std::pair<CTextCollation::WideKey, T*>;
+    std::vector<Keyed> keyed;
     keyed.reserve(entries.size());
     for (T* entry : entries)
-        keyed.emplace_back(collation.MakeWideKey(entry->m_path), entry);
-    using Keyed = std::pair<CTextCollation::WideKey, T*>;
+        keyed.emplace_back(collation.MakeWideKey(text(*entry)), entry);
     if (ascending)
         std::sort(keyed.begin(), keyed.end(),
                   [](const Keyed& a, const Keyed& b) { return a.first.Compare(b.first) < 0; });
@@ -48,6 +43,43 @@ template <typename T> void SortByPath(std::vector<T*>& entries, bool ascending)
                   [](const Keyed& a, const Keyed& b) { return b.first.Compare(a.first) < 0; });
     for (size_t i = 0; i < keyed.size(); ++i)
         entries[i] = keyed[i].second;
+}
+
+template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
+{
+    const CTextCollation& collation = CTextCollation::Default();
+    if (!collation.IsTableExact()) {
+        // Locales the weight table cannot express collate through QCollator's keys.
+        return SortByWideKey(entries, ascending, [field](const T& e) { return AfxAnsiToUnicode(e.*field); });
+    }
+    struct Keyed {
+        uint64_t prefix;
+        T* entry;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(entries.size());
+    for (T* entry : entries)
+        keyed.push_back({collation.PrimaryPrefix(entry->*field), entry});
+    const auto compare = [&](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix ? -1 : 1;
+        return collation.Compare(a.entry->*field, b.entry->*field);
+    };
+    if (ascending)
+        std::sort(keyed.begin(), keyed.end(),
+                  [&](const Keyed& a, const Keyed& b) { return compare(a, b) < 0; });
+    else
+        std::sort(keyed.begin(), keyed.end(),
+                  [&](const Keyed& a, const Keyed& b) { return compare(b, a) < 0; });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        entries[i] = keyed[i].entry;
+}
+
+// Paths collate as UTF-16: one sort key per entry instead of collating at every
+// comparison.
+template <typename T> void SortByPath(std::vector<T*>& entries, bool ascending)
+{
+    SortByWideKey(entries, ascending, [](const T& e) -> const QString& { return e.m_path; });
 }
 
 template <typename T> void SortByRecordField(std::vector<T*>& entries, int column, bool ascending)

@@ -28,7 +28,8 @@ int CTextCollation::WideKey::Compare(const WideKey& other) const
 {
     if (m_key && other.m_key)
         return Sign(m_key->compare(*other.m_key));
-    return Sign(QString::compare(m_text, other.m_text, Qt::CaseInsensitive));
+    // Folded once when the key was made: the comparison itself is exact.
+    return Sign(QString::compare(m_text, other.m_text, Qt::CaseSensitive));
 }
 
 CTextCollation::CTextCollation(const QLocale& locale) : m_collator(locale)
@@ -257,6 +258,25 @@ int CTextCollation::Compare(std::string_view a, std::string_view b) const
     return Sign(m_collator.compare(AfxAnsiToUnicode(a), AfxAnsiToUnicode(b)));
 }
 
+uint64_t CTextCollation::PrimaryPrefix(std::string_view text) const
+{
+    if (!m_tableExact)
+        return 0;
+    // A text that ends early leaves zeros, below every weight: shorter sorts first.
+    uint64_t prefix = 0;
+    int shift = 48;
+    for (unsigned char c : text) {
+        const Element& e = m_table[c];
+        for (unsigned k = 0; k < e.count; ++k) {
+            prefix |= static_cast<uint64_t>(e.primary[k]) << shift;
+            shift -= 16;
+            if (shift < 0)
+                return prefix;
+        }
+    }
+    return prefix;
+}
+
 int CTextCollation::Compare(const QString& a, const QString& b) const
 {
     if (m_cLocale)
@@ -268,7 +288,7 @@ CTextCollation::WideKey CTextCollation::MakeWideKey(const QString& text) const
 {
     WideKey key;
     if (m_cLocale)
-        key.m_text = text;
+        key.m_text = text.toCaseFolded();
     else
         key.m_key.emplace(m_collator.sortKey(text));
     return key;

@@ -30,6 +30,11 @@ public:
 
     // <0, 0, >0 as QCollator would order the texts converted from the code page.
     int Compare(std::string_view a, std::string_view b) const;
+    // The first four base-letter weights of a text packed so that comparing two prefixes
+    // gives Compare's order whenever they differ (equal prefixes decide nothing). All
+    // zero when the table is not exact.
+    uint64_t PrimaryPrefix(std::string_view text) const;
+
     // Case-insensitive collation of UTF-16 texts (paths).
     int Compare(const QString& a, const QString& b) const;
 
@@ -42,7 +47,7 @@ public:
     private:
         friend class CTextCollation;
         std::optional<QCollatorSortKey> m_key;
-        QString m_text; // the C locale's keys would not ignore case: its text is compared
+        QString m_text; // the C locale's keys would not ignore case: the folded text instead
     };
     WideKey MakeWideKey(const QString& text) const;
 
