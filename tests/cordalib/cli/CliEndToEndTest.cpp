@@ -344,6 +344,39 @@ TEST_F(CliCommands, EditALesson)
     EXPECT_EQ(lesson.value("author").toString(), QStringLiteral("Lee"));
 }
 
+// backup writes a new archive that Python's zipfile accepts: the database first, then
+// the files under their paths without the leading "/", with identical contents. An
+// existing file is never replaced.
+TEST_F(CliCommands, BackupWritesAValidArchive)
+{
+    MakeLibrary();
+    const QString archive = Path("backup.zip");
+    const Result result = Expect(0, {"backup", archive});
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^Files backed up: 4\nErrors: 0\nElapsed time: \\d+\\.\\d{5} seconds\n$"))
+                    .match(QString::fromUtf8(result.out))
+                    .hasMatch())
+        << result.out.toStdString();
+    int exitCode = -1;
+    const QByteArray listing = corda::test::RunCommand(
+        QStringLiteral("python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                       "assert z.testzip() is None; print(\"\\n\".join(z.namelist()))' '%1'")
+            .arg(archive),
+        &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    const QStringList names = QString::fromUtf8(listing).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(names.size(), 4);
+    EXPECT_EQ(names[0], QStringLiteral("library.cordb"));
+    EXPECT_TRUE(names.contains(Music("rock/blackbird.crd").mid(1)));
+    const QByteArray inside = corda::test::RunCommand(
+        QStringLiteral("unzip -p '%1' '%2' | md5sum").arg(archive, Music("rock/blackbird.crd").mid(1)));
+    EXPECT_EQ(inside.left(32).toStdString(), corda::test::Md5sumOf(Music("rock/blackbird.crd")));
+
+    const QByteArray before = corda::test::ReadAll(archive);
+    Expect(3, {"backup", archive});
+    EXPECT_EQ(corda::test::ReadAll(archive), before);
+}
+
 // info prints the usage-information rows; the counts add up.
 TEST_F(CliCommands, InfoShowsTheDatabase)
 {
