@@ -17,6 +17,10 @@ public:
     virtual bool CheckCancelButton() = 0;
     virtual void Destroy() = 0;
 
+    // The window's title (the backup's "Backup Progress"); windows with a fixed title
+    // ignore it.
+    virtual void SetCaption(const QString& caption) { (void)caption; }
+
     // Progress-bar style windows (backup): a range and a step; others ignore them.
     virtual void SetRange(int lower, int upper)
     {
@@ -26,7 +30,8 @@ public:
     virtual void StepIt() {}
 
     // A message the operation itself must show while it runs (for example the refusal of a
-    // synchronization because a folder is missing). The type is a message-box type (MB_...);
-    // the result is the button pressed, as the message-box functions return it.
+    // synchronization because a folder is missing). It may come before Create (a backup
+    // whose archive cannot be created says so before any progress is shown). The type is a message-box type
+    // (MB_...); the result is the button pressed, as the message-box functions return it.
     virtual int ShowMessage(const QString& text, unsigned type) = 0;
 };

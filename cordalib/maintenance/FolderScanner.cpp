@@ -1,0 +1,283 @@
+#include "cordalib/maintenance/FolderScanner.h"
+
+#include "cordalib/maintenance/MaintenanceStrings.h"
+#include "qvsystem/platform/ErrorText.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+enum class EntryKind : unsigned char { file, folder, link, unknown, other };
+
+struct Entry {
+    QByteArray name;
+    EntryKind kind;
+};
+
+EntryKind KindOf(unsigned char type)
+{
+    switch (type) {
+    case DT_REG:
+        return EntryKind::file;
+    case DT_DIR:
+        return EntryKind::folder;
+    case DT_LNK:
+        return EntryKind::link;
+    case DT_UNKNOWN:
+        return EntryKind::unknown;
+    default:
+        return EntryKind::other;
+    }
+}
+
+EntryKind KindOfMode(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return EntryKind::file;
+    if (S_ISDIR(mode))
+        return EntryKind::folder;
+    if (S_ISLNK(mode))
+        return EntryKind::link;
+    return EntryKind::other;
+}
+
+QByteArray JoinNative(const QByteArray& folder, const QByteArray& name)
+{
+    QByteArray path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (!path.endsWith('/'))
+        path += '/';
+    path += name;
+    return path;
+}
+
+// Closes the descriptor or the directory stream on every path out.
+class FolderHandle {
+public:
+    explicit FolderHandle(int fd) : m_fd(fd) {}
+    ~FolderHandle() { Close(); }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    DIR* Open()
+    {
+        m_dir = fdopendir(m_fd);
+        return m_dir;
+    }
+    void Close()
+    {
+        if (m_dir)
+            closedir(m_dir);
+        else if (m_fd >= 0)
+            close(m_fd);
+        m_dir = nullptr;
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+    DIR* m_dir = nullptr;
+};
+
+} // namespace
+
+CFolderScanner::CFolderScanner(IProgressWindow* window, QStringList& errors, FileFound fileFound)
+    : m_pWindow(window), m_errors(errors), m_fileFound(std::move(fileFound))
+{
+}
+
+bool CFolderScanner::IsTablatureFileName(const char* name, size_t length)
+{
+    if (length < 4)
+        return false;
+    const char* extension = name + length - 4;
+    return extension[0] == '.' && (extension[1] | 0x20) == 'c' && (extension[2] | 0x20) == 'r' &&
+           (extension[3] | 0x20) == 'd';
+}
+
+bool CFolderScanner::CheckCancel()
+{
+    if (!m_bCancelled && m_pWindow && m_pWindow->CheckCancelButton())
+        m_bCancelled = true;
+    return m_bCancelled;
+}
+
+void CFolderScanner::AddError(const QByteArray& nativePath, int error)
+{
+    QString text;
+    if (!AfxGetPlatformErrorText(error, text))
+        text = QString::number(error);
+    m_errors.append(MaintenanceStrings::FormatErrorLine(QFile::decodeName(nativePath), text));
+}
+
+void CFolderScanner::MarkIncomplete(const QByteArray& nativePath)
+{
+    m_incompleteFolders.append(NormalizeFolderPath(QFile::decodeName(nativePath)));
+}
+
+bool CFolderScanner::ScanFolder(const QString& folder)
+{
+    if (CheckCancel())
+        return false;
+    return Walk(QFile::encodeName(NormalizeFolderPath(folder)), true);
+}
+
+bool CFolderScanner::ScanLinks()
+{
+    while (!m_pendingLinks.empty()) {
+        if (CheckCancel())
+            return false;
+        const QByteArray link = std::move(m_pendingLinks.front());
+        m_pendingLinks.pop_front();
+        if (!Walk(link, true))
+            return false;
+    }
+    return true;
+}
+
+bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
+{
+    const int fd =
+        open(nativePath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        const int error = errno;
+        // A link that points nowhere (or at itself) is skipped; anything else that keeps
+        // the folder from being read is reported, and what lies below it is kept.
+        if (followLink && (error == ENOENT || error == ELOOP)) {
+            struct stat linkInfo;
+            if (lstat(nativePath.constData(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode))
+                return true;
+        }
+        AddError(nativePath, error);
+        MarkIncomplete(nativePath);
+        return true;
+    }
+    FolderHandle handle(fd);
+    struct stat info;
+    if (fstat(fd, &info) != 0) {
+        AddError(nativePath, errno);
+        MarkIncomplete(nativePath);
+        return true;
+    }
+    if (!m_visited.insert(FolderId{info.st_dev, info.st_ino}).second)
+        return true; // reached before in this run: its files are handled already
+    DIR* dir = handle.Open();
+    if (!dir) {
+        AddError(nativePath, errno);
+        MarkIncomplete(nativePath);
+        return true;
+    }
+
+    // The whole listing is read before anything below it is walked, so that only one
+    // folder is open at a time however deep the tree goes.
+    std::vector<Entry> entries;
+    for (;;) {
+        if (CheckCancel())
+            return false;
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (!entry) {
+            if (errno != 0) {
+                const QByteArray last =
+                    entries.empty() ? nativePath : JoinNative(nativePath, entries.back().name);
+                AddError(last, errno);
+                MarkIncomplete(nativePath);
+            }
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        const EntryKind kind = KindOf(entry->d_type);
+        if (kind == EntryKind::other)
+            continue;
+        const size_t length = std::strlen(name);
+        if (kind == EntryKind::file && !IsTablatureFileName(name, length))
+            continue;
+        entries.push_back(Entry{QByteArray(name, static_cast<qsizetype>(length)), kind});
+    }
+
+    handle.Close();
+
+    for (Entry& entry : entries) {
+        if (CheckCancel())
+            return false;
+        const QByteArray path = JoinNative(nativePath, entry.name);
+        EntryKind kind = entry.kind;
+        if (kind == EntryKind::unknown) {
+            // File systems that give no type in the listing: ask for it.
+            struct stat entryInfo;
+            if (lstat(path.constData(), &entryInfo) != 0) {
+                const int error = errno;
+                AddError(path, error);
+                MarkIncomplete(path);
+                continue;
+            }
+            kind = KindOfMode(entryInfo.st_mode);
+        }
+        if (kind == EntryKind::link) {
+            struct stat target;
+            if (stat(path.constData(), &target) != 0) {
+                const int error = errno;
+                if (error == ENOENT || error == ELOOP || error == ENOTDIR)
+                    continue; // dangling
+                AddError(path, error);
+                MarkIncomplete(path);
+                continue;
+            }
+            if (S_ISDIR(target.st_mode)) {
+                m_pendingLinks.push_back(path);
+                continue;
+            }
+            if (!S_ISREG(target.st_mode))
+                continue;
+            kind = EntryKind::file;
+        }
+        if (kind == EntryKind::file) {
+            if (IsTablatureFileName(entry.name.constData(), static_cast<size_t>(entry.name.size())))
+                m_fileFound(QFile::decodeName(path));
+        } else if (kind == EntryKind::folder) {
+            if (!Walk(path, false))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool CFolderScanner::IsInIncompleteFolder(const QString& path) const
+{
+    for (const QString& folder : m_incompleteFolders) {
+        if (path == folder || IsPathInFolder(folder, path))
+            return true;
+    }
+    return false;
+}
+
+QString NormalizeFolderPath(const QString& folder)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+bool IsPathInFolder(const QString& folder, const QString& path)
+{
+    const QString parent = NormalizeFolderPath(folder);
+    if (parent.isEmpty() || path.size() <= parent.size() || !path.startsWith(parent))
+        return false;
+    if (parent.endsWith(QLatin1Char('/'))) // the root
+        return true;
+    return path.at(parent.size()) == QLatin1Char('/');
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Walks synchronized folders for tablature files (.crd, any letter case).
+//
+// Directory entries come from readdir with their d_type, so a file costs no stat here.
+// Every folder scanned is remembered by device and inode: a folder reached a second time
+// (a nested synchronized folder, a link to an ancestor, a link loop) is not scanned again,
+// so no file is handled twice and every walk ends. Links to folders are followed only
+// after every real folder tree of the run has been walked, so that a file reachable both
+// directly and through a link is handled under its direct path, whatever order the
+// entries come in. Dangling links are skipped.
+//
+// A folder that cannot be read, or that vanishes while it is walked, adds an error line
+// and is remembered as incomplete: what lies below it was not seen, which does not mean it
+// is gone.
+
+#include "cordalib/maintenance/ProgressWindow.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+#include <deque>
+#include <functional>
+#include <unordered_set>
+
+class CFolderScanner {
+public:
+    // Called with the full path of each tablature file found.
+    using FileFound = std::function<void(const QString& path)>;
+
+    // errors receives the error lines; window (may be null) is asked for Cancel between
+    // entries.
+    CFolderScanner(IProgressWindow* window, QStringList& errors, FileFound fileFound);
+
+    // Walks the real folder tree below folder; links to folders wait for ScanLinks. False
+    // when Cancel was pressed.
+    bool ScanFolder(const QString& folder);
+    // Follows the links to folders found so far, and those found below them, until none is
+    // left. False when Cancel was pressed.
+    bool ScanLinks();
+    bool WasCancelled() const { return m_bCancelled; }
+
+    // True when the path lies in (or is) a folder that could not be walked completely.
+    bool IsInIncompleteFolder(const QString& path) const;
+    const QStringList& GetIncompleteFolders() const { return m_incompleteFolders; }
+
+    // True when the name ends in ".crd", ignoring letter case.
+    static bool IsTablatureFileName(const char* name, size_t length);
+
+private:
+    struct FolderId {
+        dev_t device;
+        ino_t inode;
+        bool operator==(const FolderId&) const = default;
+    };
+    struct FolderIdHash {
+        size_t operator()(const FolderId& id) const noexcept
+        {
+            return std::hash<unsigned long long>()(static_cast<unsigned long long>(id.inode) * 31u +
+                                                   static_cast<unsigned long long>(id.device));
+        }
+    };
+
+    // Opens and walks one folder; followLink allows the final component to be a link.
+    bool Walk(const QByteArray& nativePath, bool followLink);
+    bool CheckCancel();
+    void AddError(const QByteArray& nativePath, int error);
+    void MarkIncomplete(const QByteArray& nativePath);
+
+    IProgressWindow* m_pWindow;
+    QStringList& m_errors;
+    FileFound m_fileFound;
+    std::unordered_set<FolderId, FolderIdHash> m_visited;
+    std::deque<QByteArray> m_pendingLinks;
+    QStringList m_incompleteFolders;
+    bool m_bCancelled = false;
+};
+
+// The path without trailing separators (the root stays "/").
+QString NormalizeFolderPath(const QString& folder);
+// True when path lies below folder (whole components, compared exactly as the file
+// system compares names). A path is never inside itself.
+bool IsPathInFolder(const QString& folder, const QString& path);

@@ -1,0 +1,466 @@
+#include "cordalib/maintenance/Synchronize.h"
+
+#include "cordalib/maintenance/MaintenanceStrings.h"
+
+#include "cordalib/library/CordaFileHeader.h"
+#include "cordalib/library/FileChangeMask.h"
+#include "cordalib/library/LibraryDatabase.h"
+
+#include "qvsystem/controls/QVMessageBoxFunctions.h"
+#include "qvsystem/system/FileUtilities.h"
+#include "qvsystem/system/PerformanceCounter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <type_traits>
+
+using namespace MaintenanceStrings;
+
+CSyncOperation::CSyncOperation(int kind, const QString& path, CSongRecord* song)
+    : m_kind(kind), m_path(path), m_pSong(song)
+{
+}
+
+CSyncOperation::CSyncOperation(int kind, const QString& path, CLessonRecord* lesson)
+    : m_kind(kind), m_path(path), m_pLesson(lesson)
+{
+}
+
+CSyncOperation::CSyncOperation(const QString& path, std::unique_ptr<CSongRecord> newSong)
+    : m_kind(add), m_path(path), m_pSong(newSong.get()), m_newSong(std::move(newSong))
+{
+}
+
+CSyncOperation::CSyncOperation(const QString& path, std::unique_ptr<CLessonRecord> newLesson)
+    : m_kind(add), m_path(path), m_pLesson(newLesson.get()), m_newLesson(std::move(newLesson))
+{
+}
+
+bool CSyncOperation::SetKind(int kind)
+{
+    if (kind < 0 || kind >= SYNC_OPERATION_TYPE_COUNT)
+        return false;
+    m_kind = kind;
+    return true;
+}
+
+namespace {
+
+// What differs between the two record kinds, for the code that treats both alike.
+template <typename Record> struct KindTraits;
+
+template <> struct KindTraits<CSongRecord> {
+    static auto& ByPath(CSyncContext& context) { return context.m_songsByPath; }
+    static auto& ToUpdate(CSyncContext& context) { return context.m_songsToUpdate; }
+    static auto& NewFiles(CSyncContext& context) { return context.m_newSongFiles; }
+    static bool Remove(CLibraryDatabase& database, CSongRecord* record)
+    {
+        return database.RemoveSong(record);
+    }
+    static void Add(CLibraryDatabase& database, std::unique_ptr<CSongRecord> record)
+    {
+        database.AddSong(std::move(record));
+    }
+    static CSongRecord* Of(const CSyncOperation& operation) { return operation.GetSong(); }
+};
+
+template <> struct KindTraits<CLessonRecord> {
+    static auto& ByPath(CSyncContext& context) { return context.m_lessonsByPath; }
+    static auto& ToUpdate(CSyncContext& context) { return context.m_lessonsToUpdate; }
+    static auto& NewFiles(CSyncContext& context) { return context.m_newLessonFiles; }
+    static bool Remove(CLibraryDatabase& database, CLessonRecord* record)
+    {
+        return database.RemoveLesson(record);
+    }
+    static void Add(CLibraryDatabase& database, std::unique_ptr<CLessonRecord> record)
+    {
+        database.AddLesson(std::move(record));
+    }
+    static CLessonRecord* Of(const CSyncOperation& operation) { return operation.GetLesson(); }
+};
+
+std::unique_ptr<CSongRecord> NewSong(const CCordaFileHeader& header, const QString& path,
+                                     const COleDateTime& dateAdded, FILETIME lastWriteTime,
+                                     const std::string& checksum)
+{
+    auto song = std::make_unique<CSongRecord>();
+    song->m_title = header.GetTitle();
+    song->m_artist = header.GetArtist();
+    song->m_album = header.GetAlbum();
+    song->m_year = header.GetAlbumYear();
+    song->m_traditional = header.GetAuthorshipType() == 1;
+    song->m_composer = header.GetComposer();
+    song->m_lyricist = header.GetLyricist();
+    song->m_arranger = header.GetArranger();
+    song->m_transcriber = header.GetTranscriber();
+    song->m_copyright = header.GetCopyright();
+    song->m_path = path;
+    song->m_dateAdded = dateAdded;
+    song->m_lastWriteTime = lastWriteTime;
+    song->m_checksum = checksum;
+    return song;
+}
+
+std::unique_ptr<CLessonRecord> NewLesson(const CCordaFileHeader& header, const QString& path,
+                                         const COleDateTime& dateAdded, FILETIME lastWriteTime,
+                                         const std::string& checksum)
+{
+    auto lesson = std::make_unique<CLessonRecord>();
+    lesson->m_title = header.GetLessonTitle();
+    lesson->m_subtitle = header.GetLessonSubtitle();
+    // As stored, so that the next comparison with the file finds them equal; an
+    // unknown value shows as "Unknown".
+    lesson->m_style = header.GetLessonStyle();
+    lesson->m_level = header.GetLessonLevel();
+    lesson->m_author = header.GetLessonAuthor();
+    lesson->m_copyright = header.GetLessonCopyright();
+    lesson->m_path = path;
+    lesson->m_dateAdded = dateAdded;
+    lesson->m_lastWriteTime = lastWriteTime;
+    lesson->m_checksum = checksum;
+    return lesson;
+}
+
+// Step 5 of a file's scan for one kind: false when the kind's table holds no record for
+// the path, or when the file must be handled as a new one (its kind changed).
+template <typename Record> bool CompareKnownFile(CSyncContext& context, const QString& path, bool& handled)
+{
+    auto& byPath = KindTraits<Record>::ByPath(context);
+    const auto it = byPath.find(path);
+    if (it == byPath.end())
+        return false;
+    Record* record = it.value();
+    const unsigned flags = record->CompareWithFile(false, nullptr);
+    if ((flags & FILE_CHANGE_CONTENT_MASK) == 0) {
+        byPath.erase(it);
+        handled = true;
+        return true;
+    }
+    if (flags & fileChangeWrongKind) {
+        // The record stays unseen (it will be planned as such); the file is new.
+        handled = false;
+        return true;
+    }
+    KindTraits<Record>::ToUpdate(context).emplace_back(record, flags);
+    byPath.erase(it);
+    handled = true;
+    return true;
+}
+
+void ScanFile(CSyncContext& context, const QString& path)
+{
+    if (context.m_visitedPaths.contains(path))
+        return;
+    context.m_visitedPaths.insert(path);
+
+    bool handled = false;
+    if (!CompareKnownFile<CSongRecord>(context, path, handled))
+        CompareKnownFile<CLessonRecord>(context, path, handled);
+    if (handled)
+        return;
+
+    CCordaFileHeader header;
+    FILETIME lastWriteTime = 0;
+    std::string checksum;
+    QString errorText;
+    if (!ReadHeaderFromFile(path, header, &lastWriteTime, &checksum, &errorText)) {
+        context.m_scanErrors.append(FormatErrorLine(path, errorText));
+        return;
+    }
+    if (header.GetFileType() == cordaFileLesson)
+        context.m_newLessonFiles.push_back(
+            {path, NewLesson(header, path, context.m_startTime, lastWriteTime, checksum)});
+    else
+        context.m_newSongFiles.push_back(
+            {path, NewSong(header, path, context.m_startTime, lastWriteTime, checksum)});
+}
+
+bool LessCaseInsensitive(const std::string& a, const std::string& b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+bool IsInAnyFolder(const QStringList& folders, const QString& path)
+{
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const QString& folder) { return IsPathInFolder(folder, path); });
+}
+
+// Splits a path into its folder (with the separator) and its file name.
+void SplitPath(const QString& path, QString& folder, QString& name)
+{
+    if (!AfxExtractFolderPathAndFileNameFromPath(path, folder, name)) {
+        folder.clear();
+        name = path;
+    }
+}
+
+// Step 6 a to e for one kind: appends the planned operations to the plan.
+template <typename Record>
+void PlanKind(CSyncContext& context, const QStringList& folders, const CFolderScanner& scanner,
+              std::vector<CSyncOperation>& plan)
+{
+    auto& byPath = KindTraits<Record>::ByPath(context);
+
+    // a. Records not seen on disk: outside every folder, or waiting for a rename. Records
+    // in a folder that could not be walked were not looked for and stay as they are.
+    std::multimap<std::string, Record*> unseen;
+    std::vector<Record*> notSeen;
+    notSeen.reserve(static_cast<size_t>(byPath.size()));
+    for (auto it = byPath.cbegin(); it != byPath.cend(); ++it)
+        notSeen.push_back(it.value());
+    // The hash gives no order: take the library's, so that a plan never depends on it.
+    std::sort(notSeen.begin(), notSeen.end(),
+              [](const Record* a, const Record* b) { return a->m_id < b->m_id; });
+    for (Record* record : notSeen) {
+        const QString& path = record->GetPath();
+        if (scanner.IsInIncompleteFolder(path))
+            continue;
+        if (AfxDoesFileExist(path) && !IsInAnyFolder(folders, path))
+            plan.emplace_back(CSyncOperation::remove, path, record);
+        else
+            unseen.emplace(record->GetChecksum(), record);
+    }
+
+    // b. New files grouped by checksum, letter case aside; every other comparison is exact.
+    auto& newFiles = KindTraits<Record>::NewFiles(context);
+    std::stable_sort(newFiles.begin(), newFiles.end(), [](const auto& a, const auto& b) {
+        return LessCaseInsensitive(a.record->GetChecksum(), b.record->GetChecksum());
+    });
+
+    // c. Renames and moves, then additions.
+    std::vector<std::string> checksums;
+    checksums.reserve(newFiles.size());
+    for (const auto& file : newFiles)
+        checksums.push_back(file.record->GetChecksum());
+    std::vector<bool> newUsed(newFiles.size(), false);
+    using UnseenEntry = typename std::multimap<std::string, Record*>::iterator;
+    size_t front = 0;
+    while (front < newFiles.size()) {
+        if (newUsed[front]) {
+            ++front;
+            continue;
+        }
+        const std::string key = checksums[front];
+        const auto range = unseen.equal_range(key);
+        if (range.first == range.second) {
+            plan.emplace_back(newFiles[front].path, std::move(newFiles[front].record));
+            ++front;
+            continue;
+        }
+
+        struct Candidate {
+            size_t file;
+            UnseenEntry record;
+        };
+        std::vector<Candidate> moved;   // kind 0: another folder, the same name
+        std::vector<Candidate> renamed; // kind 1: the same folder, another name
+        for (size_t n = front; n < newFiles.size(); ++n) {
+            if (newUsed[n] || checksums[n] != key)
+                continue;
+            QString newFolder, newName;
+            SplitPath(newFiles[n].path, newFolder, newName);
+            for (auto r = range.first; r != range.second; ++r) {
+                QString oldFolder, oldName;
+                SplitPath(r->second->GetPath(), oldFolder, oldName);
+                const bool sameFolder = newFolder == oldFolder;
+                const bool sameName = newName == oldName;
+                if (!sameFolder && sameName)
+                    moved.push_back({n, r});
+                else if (sameFolder && !sameName)
+                    renamed.push_back({n, r});
+            }
+        }
+        std::vector<UnseenEntry> usedRecords;
+        auto take = [&](const Candidate& candidate) {
+            if (newUsed[candidate.file] ||
+                std::find(usedRecords.begin(), usedRecords.end(), candidate.record) != usedRecords.end())
+                return;
+            Record* record = candidate.record->second;
+            CSyncOperation operation(CSyncOperation::rename, newFiles[candidate.file].path, record);
+            operation.SetOldPath(record->GetPath());
+            plan.push_back(std::move(operation));
+            // The library's record keeps its identity, rating and date added.
+            newFiles[candidate.file].record.reset();
+            newUsed[candidate.file] = true;
+            usedRecords.push_back(candidate.record);
+        };
+        std::for_each(moved.begin(), moved.end(), take);
+        std::for_each(renamed.begin(), renamed.end(), take);
+
+        for (; front < newFiles.size() && checksums[front] == key; ++front) {
+            if (!newUsed[front])
+                plan.emplace_back(newFiles[front].path, std::move(newFiles[front].record));
+        }
+        for (const UnseenEntry& used : usedRecords)
+            unseen.erase(used);
+    }
+
+    // d. What is still unseen is gone.
+    for (const auto& [checksum, record] : unseen)
+        plan.emplace_back(CSyncOperation::remove, record->GetPath(), record);
+
+    // e. Changed files: the newer side wins.
+    for (const auto& [record, flags] : KindTraits<Record>::ToUpdate(context)) {
+        if ((flags & FILE_CHANGE_CONTENT_MASK) == 0)
+            continue;
+        plan.emplace_back((flags & fileChangeFileOlder) ? CSyncOperation::writeToFile
+                                                        : CSyncOperation::readFromFile,
+                          record->GetPath(), record);
+    }
+}
+
+template <typename Record>
+void ApplyOperation(CLibraryDatabase& database, CSyncOperation& operation, uint32_t& added, uint32_t& updated,
+                    uint32_t& renamed, uint32_t& removed, QStringList& errors)
+{
+    Record* record = KindTraits<Record>::Of(operation);
+    QString errorText;
+    switch (operation.GetKind()) {
+    case CSyncOperation::add:
+        if constexpr (std::is_same_v<Record, CSongRecord>)
+            KindTraits<Record>::Add(database, operation.TakeNewSong());
+        else
+            KindTraits<Record>::Add(database, operation.TakeNewLesson());
+        ++added;
+        break;
+    case CSyncOperation::writeToFile:
+        if (record->WriteToFile(false, &errorText))
+            ++updated;
+        else
+            errors.append(FormatErrorLine(record->GetPath(), errorText));
+        break;
+    case CSyncOperation::readFromFile:
+        if (record->ReadFromFile(false, &errorText))
+            ++updated;
+        else
+            errors.append(FormatErrorLine(record->GetPath(), errorText));
+        break;
+    case CSyncOperation::rename:
+        record->SetPath(operation.GetPath());
+        ++renamed;
+        break;
+    case CSyncOperation::remove: {
+        const QString path = record->GetPath();
+        if (KindTraits<Record>::Remove(database, record))
+            ++removed;
+        else
+            errors.append(FormatErrorLine(path, Load(IDS_REMOVE_RECORD_FAILED)));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CloseWindow(IProgressWindow* window)
+{
+    if (window)
+        window->Destroy();
+}
+
+} // namespace
+
+int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& results,
+                IProgressWindow* window)
+{
+    CPerformanceCounter counter;
+    counter.Start();
+    results.Zero();
+
+    CSyncContext context;
+    context.m_startTime = COleDateTime::GetCurrentUTCTime();
+    // Records sharing a path: the first one stands for the file.
+    context.m_songsByPath.reserve(static_cast<qsizetype>(database.GetSongCount()));
+    for (CSongRecord* song : database.GetSongs()) {
+        if (!context.m_songsByPath.contains(song->GetPath()))
+            context.m_songsByPath.insert(song->GetPath(), song);
+    }
+    context.m_lessonsByPath.reserve(static_cast<qsizetype>(database.GetLessonCount()));
+    for (CLessonRecord* lesson : database.GetLessons()) {
+        if (!context.m_lessonsByPath.contains(lesson->GetPath()))
+            context.m_lessonsByPath.insert(lesson->GetPath(), lesson);
+    }
+
+    if (window && !window->Create())
+        window = nullptr;
+    if (window)
+        window->SetStatus(Load(IDS_SYNC_SCANNING));
+
+    CFolderScanner scanner(window, context.m_scanErrors,
+                           [&context](const QString& path) { ScanFile(context, path); });
+    for (QString& folder : folders)
+        folder = NormalizeFolderPath(folder);
+
+    bool folderMissing = false;
+    bool cancelled = false;
+    for (const QString& folder : folders) {
+        if (window && window->CheckCancelButton()) {
+            cancelled = true;
+            break;
+        }
+        if (!AfxDoesFileExist(folder)) {
+            folderMissing = true;
+            continue;
+        }
+        if (!scanner.ScanFolder(folder) || (window && window->CheckCancelButton())) {
+            cancelled = true;
+            break;
+        }
+    }
+    // Links to folders come last, so that every file reachable without one keeps the
+    // path it has without it. A refused run applies nothing, so it needs none of them.
+    if (!cancelled && !folderMissing && !scanner.ScanLinks())
+        cancelled = true;
+
+    if (cancelled) {
+        results.m_outcome = syncCancelled;
+        CloseWindow(window);
+        return 0;
+    }
+    if (folderMissing) {
+        results.m_outcome = syncFolderMissing;
+        if (window) {
+            window->Hide();
+            window->ShowMessage(Load(IDS_SYNC_FOLDER_MISSING), MB_OK | MB_ICONEXCLAMATION);
+        }
+        CloseWindow(window);
+        return 0;
+    }
+
+    std::vector<CSyncOperation> plan;
+    PlanKind<CSongRecord>(context, folders, scanner, plan);
+    PlanKind<CLessonRecord>(context, folders, scanner, plan);
+
+    counter.Stop();
+    results.m_dElapsedSeconds = counter.GetElapsedTime();
+    results.m_errors += context.m_scanErrors;
+
+    if (!plan.empty()) {
+        counter.Start();
+        if (window)
+            window->SetStatus(Load(IDS_SYNC_APPLYING));
+        for (CSyncOperation& operation : plan) {
+            if (operation.GetSong())
+                ApplyOperation<CSongRecord>(database, operation, results.m_nSongsAdded,
+                                            results.m_nSongsUpdated, results.m_nSongsRenamed,
+                                            results.m_nSongsRemoved, results.m_errors);
+            else if (operation.GetLesson())
+                ApplyOperation<CLessonRecord>(database, operation, results.m_nLessonsAdded,
+                                              results.m_nLessonsUpdated, results.m_nLessonsRenamed,
+                                              results.m_nLessonsRemoved, results.m_errors);
+        }
+        counter.Stop();
+        // Only a measurement of its own: the scanning time is counted once.
+        results.m_dElapsedSeconds += counter.GetElapsedTime();
+    }
+
+    if (results.AnySongCounter() || results.AnyLessonCounter())
+        database.SetModified(true);
+    results.m_outcome = syncCompleted;
+    CloseWindow(window);
+    return 1;
+}

@@ -1,0 +1,438 @@
+// Synchronization scenarios on real folders.
+#include "MaintenanceTestSupport.h"
+
+#include "cordalib/maintenance/Synchronize.h"
+
+#include "cordalib/library/CordaFileHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace maintenance_test;
+
+namespace {
+
+class SynchronizeTest : public LibraryFixture {
+protected:
+    CSyncResults Sync(const QStringList& folders, IProgressWindow* window = nullptr, int* returned = nullptr)
+    {
+        CSyncResults results;
+        const int result = Synchronize(m_database, folders, results, window);
+        if (returned)
+            *returned = result;
+        return results;
+    }
+};
+
+// Runs the enclosed code without the permission override of root, so that a folder or
+// file without read permission cannot be read (as for every other user).
+class Unprivileged {
+public:
+    explicit Unprivileged(const QString& root)
+    {
+        if (geteuid() != 0)
+            return;
+        chmod(QFile::encodeName(root).constData(), 0755);
+        m_active = seteuid(65534) == 0;
+    }
+    ~Unprivileged()
+    {
+        if (m_active) {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+    }
+    Unprivileged(const Unprivileged&) = delete;
+    Unprivileged& operator=(const Unprivileged&) = delete;
+
+private:
+    bool m_active = false;
+};
+
+// A folder nested in another synchronized folder must not give its files two records.
+TEST_F(SynchronizeTest, NestedFolderFilesAreHandledOnce)
+{
+    const QString outer = Folder("Tabs");
+    const QString inner = Folder("Tabs/Rock");
+    Write("Tabs/a.crd", CrdWriter::Song("A"));
+    Write("Tabs/Rock/b.crd", CrdWriter::Song("B"));
+    Write("Tabs/Rock/c.CRD", CrdWriter::Lesson("C"));
+    Write("Tabs/Rock/notes.txt", "not a tablature file");
+
+    int returned = 0;
+    CSyncResults results = Sync({inner, outer + "/"}, nullptr, &returned);
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(results.m_outcome, syncCompleted);
+    EXPECT_EQ(results.m_nSongsAdded, 2u);
+    EXPECT_EQ(results.m_nLessonsAdded, 1u);
+    EXPECT_TRUE(results.m_errors.isEmpty()) << results.m_errors.join("\n").toStdString();
+    EXPECT_EQ(SongPaths(), QStringList({Path("Tabs/Rock/b.crd"), Path("Tabs/a.crd")}));
+    EXPECT_TRUE(m_database.IsModified());
+    const CSongRecord* song = FindSong(Path("Tabs/a.crd"));
+    ASSERT_NE(song, nullptr);
+    EXPECT_EQ(song->GetTitle(), "A");
+    EXPECT_EQ(song->GetChecksum(), corda::test::Md5sumOf(song->GetPath()));
+    EXPECT_NE(song->GetId(), 0u);
+
+    // Nothing changed on disk: the next run has nothing to report and changes nothing.
+    m_database.SetModified(false);
+    results = Sync({outer, inner}, nullptr, &returned);
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(results.HasSomethingToReport());
+    EXPECT_FALSE(m_database.IsModified());
+    EXPECT_EQ(m_database.GetSongCount(), 2u);
+}
+
+// A file moved to another folder under its name, and one renamed in its folder, must
+// keep their records (rating, date added, id).
+TEST_F(SynchronizeTest, MovedAndRenamedFilesKeepTheirRecords)
+{
+    const QString a = Folder("A");
+    const QString b = Folder("B");
+    Write("A/move.crd", CrdWriter::Song("Moved"));
+    Write("A/rename.crd", CrdWriter::Song("Renamed"));
+    Write("A/lesson.crd", CrdWriter::Lesson("Lesson"));
+    Sync({a, b});
+    ASSERT_EQ(m_database.GetSongCount(), 2u);
+    CSongRecord* moved = FindSong(Path("A/move.crd"));
+    CSongRecord* renamed = FindSong(Path("A/rename.crd"));
+    CLessonRecord* lesson = FindLesson(Path("A/lesson.crd"));
+    ASSERT_TRUE(moved && renamed && lesson);
+    moved->SetRating(4);
+    renamed->SetRating(2);
+    lesson->SetRating(5);
+    moved->SetDateAdded(COleDateTime(40000.5));
+    const uint64_t movedId = moved->GetId();
+
+    ASSERT_TRUE(QFile::rename(Path("A/move.crd"), Path("B/move.crd")));
+    ASSERT_TRUE(QFile::rename(Path("A/rename.crd"), Path("A/Renamed.crd")));
+    ASSERT_TRUE(QFile::rename(Path("A/lesson.crd"), Path("B/lesson.crd")));
+    const CSyncResults results = Sync({a, b});
+
+    EXPECT_EQ(results.m_nSongsRenamed, 2u);
+    EXPECT_EQ(results.m_nLessonsRenamed, 1u);
+    EXPECT_EQ(results.GetAdded() + results.GetRemoved() + results.GetUpdated(), 0u);
+    ASSERT_EQ(m_database.GetSongCount(), 2u);
+    EXPECT_EQ(FindSong(Path("B/move.crd")), moved);
+    EXPECT_EQ(FindSong(Path("A/Renamed.crd")), renamed);
+    EXPECT_EQ(FindLesson(Path("B/lesson.crd")), lesson);
+    EXPECT_EQ(moved->GetRating(), 4);
+    EXPECT_EQ(moved->GetId(), movedId);
+    EXPECT_EQ(moved->GetDateAdded().m_dt, 40000.5);
+    EXPECT_EQ(renamed->GetRating(), 2);
+    EXPECT_EQ(lesson->GetRating(), 5);
+}
+
+// Moved and renamed at once is no longer recognisable: one record goes, one comes.
+TEST_F(SynchronizeTest, MovedAndRenamedFileIsRemovedAndAdded)
+{
+    const QString a = Folder("A");
+    const QString b = Folder("B");
+    Write("A/x.crd", CrdWriter::Song("X"));
+    Sync({a, b});
+    FindSong(Path("A/x.crd"))->SetRating(3);
+
+    ASSERT_TRUE(QFile::rename(Path("A/x.crd"), Path("B/y.crd")));
+    const CSyncResults results = Sync({a, b});
+    EXPECT_EQ(results.m_nSongsRemoved, 1u);
+    EXPECT_EQ(results.m_nSongsAdded, 1u);
+    EXPECT_EQ(results.m_nSongsRenamed, 0u);
+    ASSERT_EQ(SongPaths(), QStringList{Path("B/y.crd")});
+    EXPECT_EQ(FindSong(Path("B/y.crd"))->GetRating(), 0);
+}
+
+// Two identical copies for one missing record: the moved copy wins even when the copy
+// renamed in place comes first; the other copy becomes a new record.
+TEST_F(SynchronizeTest, MoveWinsOverRenameInPlaceAndTheOtherCopyIsAdded)
+{
+    const QString a = Folder("A");
+    const QString b = Folder("B");
+    const QByteArray bytes = CrdWriter::Song("Copy");
+    Write("A/x.crd", bytes);
+    Write("A/other.crd", CrdWriter::Song("Other"));
+    Sync({a, b});
+    CSongRecord* record = FindSong(Path("A/x.crd"));
+    ASSERT_NE(record, nullptr);
+    record->SetRating(5);
+
+    ASSERT_TRUE(QFile::remove(Path("A/x.crd")));
+    Write("A/a-copy.crd", bytes); // same folder, other name: found first
+    Write("B/x.crd", bytes);      // other folder, same name
+    const CSyncResults results = Sync({a, b});
+
+    EXPECT_EQ(results.m_nSongsRenamed, 1u);
+    EXPECT_EQ(results.m_nSongsAdded, 1u);
+    EXPECT_EQ(results.m_nSongsRemoved, 0u);
+    EXPECT_EQ(FindSong(Path("B/x.crd")), record);
+    EXPECT_EQ(record->GetRating(), 5);
+    const CSongRecord* added = FindSong(Path("A/a-copy.crd"));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->GetRating(), 0);
+    EXPECT_EQ(added->GetChecksum(), record->GetChecksum());
+}
+
+// A song rewritten as a lesson must not stay a song.
+TEST_F(SynchronizeTest, SongRewrittenAsLessonChangesKind)
+{
+    const QString a = Folder("A");
+    const QString path = Write("A/x.crd", CrdWriter::Song("Was a song"));
+    Sync({a});
+    ASSERT_EQ(m_database.GetSongCount(), 1u);
+
+    Write("A/x.crd", CrdWriter::Lesson("Now a lesson"));
+    SetModified(path, time(nullptr) + 100);
+    const CSyncResults results = Sync({a});
+    EXPECT_EQ(results.m_nSongsRemoved, 1u);
+    EXPECT_EQ(results.m_nLessonsAdded, 1u);
+    EXPECT_EQ(m_database.GetSongCount(), 0u);
+    ASSERT_NE(FindLesson(path), nullptr);
+    EXPECT_EQ(FindLesson(path)->GetTitle(), "Now a lesson");
+}
+
+// Taking a folder off the list drops its records but never touches its files.
+TEST_F(SynchronizeTest, FolderTakenOffTheListLosesItsRecordsNotItsFiles)
+{
+    const QString a = Folder("A");
+    const QString b = Folder("B");
+    Write("A/keep.crd", CrdWriter::Song("Keep"));
+    const QByteArray song = CrdWriter::Song("Gone");
+    const QByteArray lesson = CrdWriter::Lesson("Gone too");
+    Write("B/gone.crd", song);
+    Write("B/gone-lesson.crd", lesson);
+    Sync({a, b});
+    ASSERT_EQ(m_database.GetSongCount() + m_database.GetLessonCount(), 3u);
+
+    const CSyncResults results = Sync({a});
+    EXPECT_EQ(results.m_nSongsRemoved, 1u);
+    EXPECT_EQ(results.m_nLessonsRemoved, 1u);
+    EXPECT_EQ(SongPaths(), QStringList{Path("A/keep.crd")});
+    EXPECT_EQ(corda::test::ReadAll(Path("B/gone.crd")), song);
+    EXPECT_EQ(corda::test::ReadAll(Path("B/gone-lesson.crd")), lesson);
+}
+
+// An empty folder list: every record goes, every file stays.
+TEST_F(SynchronizeTest, EmptyFolderListRemovesEveryRecord)
+{
+    const QString a = Folder("A");
+    const QByteArray bytes = CrdWriter::Song("S");
+    Write("A/s.crd", bytes);
+    Write("A/l.crd", CrdWriter::Lesson("L"));
+    Sync({a});
+    m_database.SetModified(false);
+
+    int returned = 0;
+    const CSyncResults results = Sync({}, nullptr, &returned);
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(results.GetRemoved(), 2u);
+    EXPECT_EQ(m_database.GetSongCount() + m_database.GetLessonCount(), 0u);
+    EXPECT_TRUE(m_database.IsModified());
+    EXPECT_EQ(corda::test::ReadAll(Path("A/s.crd")), bytes);
+}
+
+// The newer side wins: a file older than the record gets the record's information
+// written into it; a newer file refreshes the record. Both count as Updated.
+TEST_F(SynchronizeTest, OlderFileIsWrittenBackAndNewerFileRefreshesTheRecord)
+{
+    const QString a = Folder("A");
+    const QString older =
+        Write("A/older.crd", CrdWriter::Song("Library title", "Artist", "Album", 1999,
+                                             QByteArray("body that must survive\0\1\2", 25)));
+    const QString newer = Write("A/newer.crd", CrdWriter::Song("Old title"));
+    SetModified(older, 1700000000);
+    SetModified(newer, 1700000000);
+    Sync({a});
+    CSongRecord* olderRecord = FindSong(older);
+    CSongRecord* newerRecord = FindSong(newer);
+    ASSERT_TRUE(olderRecord && newerRecord);
+    olderRecord->SetRating(4);
+
+    // Someone else changed the header and left the file older than the library knows.
+    Write("A/older.crd", CrdWriter::Song("Foreign title", "Artist", "Album", 1999,
+                                         QByteArray("body that must survive\0\1\2", 25)));
+    SetModified(older, 1600000000);
+    Write("A/newer.crd", CrdWriter::Song("New title"));
+    SetModified(newer, 1800000000);
+
+    const CSyncResults results = Sync({a});
+    EXPECT_EQ(results.m_nSongsUpdated, 2u);
+    EXPECT_TRUE(results.m_errors.isEmpty()) << results.m_errors.join("\n").toStdString();
+
+    const QByteArray written = corda::test::ReadAll(older);
+    EXPECT_EQ(CrdWriter::TitleOf(written), "Library title");
+    EXPECT_TRUE(written.endsWith(QByteArray("body that must survive\0\1\2", 25)));
+    EXPECT_EQ(olderRecord->GetChecksum(), corda::test::Md5sumOf(older));
+    EXPECT_EQ(olderRecord->GetRating(), 4);
+    FILETIME fileTime = 0;
+    ASSERT_TRUE(AfxGetFileLastWriteTime(older, fileTime));
+    EXPECT_EQ(olderRecord->GetLastWriteTime(), fileTime);
+
+    EXPECT_EQ(newerRecord->GetTitle(), "New title");
+    EXPECT_EQ(newerRecord->GetChecksum(), corda::test::Md5sumOf(newer));
+}
+
+// Cancel while scanning must leave the library exactly as it was.
+TEST_F(SynchronizeTest, CancelWhileScanningAppliesNothing)
+{
+    const QString a = Folder("A");
+    Write("A/kept.crd", CrdWriter::Song("Kept"));
+    Write("A/gone.crd", CrdWriter::Song("Gone"));
+    Sync({a});
+    ASSERT_TRUE(QFile::remove(Path("A/gone.crd")));
+    for (int i = 0; i < 5; ++i)
+        Write(QStringLiteral("A/new%1.crd").arg(i), CrdWriter::Song("New " + std::to_string(i)));
+    m_database.SetModified(false);
+
+    ScriptedWindow window;
+    window.cancelAtCheck = 4;
+    int returned = 1;
+    const CSyncResults results = Sync({a}, &window, &returned);
+    EXPECT_EQ(returned, 0);
+    EXPECT_EQ(results.m_outcome, syncCancelled);
+    EXPECT_FALSE(results.HasSomethingToReport());
+    EXPECT_EQ(SongPaths(), QStringList({Path("A/gone.crd"), Path("A/kept.crd")}));
+    EXPECT_FALSE(m_database.IsModified());
+    EXPECT_EQ(window.calls.back(), "Destroy");
+    EXPECT_TRUE(window.messages.isEmpty());
+}
+
+// A missing folder refuses the run after the others were scanned, and says why.
+TEST_F(SynchronizeTest, MissingFolderRefusesTheRunAndChangesNothing)
+{
+    const QString a = Folder("A");
+    Write("A/old.crd", CrdWriter::Song("Old"));
+    Sync({a});
+    Write("A/new.crd", CrdWriter::Song("New"));
+    ASSERT_TRUE(QFile::remove(Path("A/old.crd")));
+    m_database.SetModified(false);
+
+    ScriptedWindow window;
+    int returned = 1;
+    const CSyncResults results = Sync({Path("missing"), a}, &window, &returned);
+    EXPECT_EQ(returned, 0);
+    EXPECT_EQ(results.m_outcome, syncFolderMissing);
+    EXPECT_EQ(SongPaths(), QStringList{Path("A/old.crd")});
+    EXPECT_FALSE(m_database.IsModified());
+    ASSERT_EQ(window.messages.size(), 1);
+    EXPECT_TRUE(window.messages[0].startsWith("One or more of the synchronization folders does not exist."));
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"Create", "Hide", "ShowMessage", "Destroy"}));
+    EXPECT_EQ(window.statuses, QStringList{"Scanning folders for changes. Please wait..."});
+}
+
+// Links to folders: a loop, a link to an ancestor, a link to a sibling and a dangling link
+// must end, handle every file once, and keep the direct path of each file.
+TEST_F(SynchronizeTest, FolderLinksEndAndEveryFileIsHandledOnce)
+{
+    const QString a = Folder("A");
+    const QString b = Folder("B");
+    Folder("A/sub/deeper");
+    Write("A/top.crd", CrdWriter::Song("Top"));
+    Write("A/sub/inner.crd", CrdWriter::Song("Inner"));
+    Write("A/sub/deeper/deep.crd", CrdWriter::Lesson("Deep"));
+    const auto link = [&](const QString& target, const QString& at) {
+        ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(Path(at)).constData()), 0);
+    };
+    link(Path("A/sub"), "A/sub/loop");       // itself
+    link(Path("A"), "A/sub/deeper/up");      // an ancestor
+    link(Path("A/sub/deeper"), "A/0-first"); // a folder the walk reaches directly as well
+    link(Path("nowhere"), "A/dangling");     // points nowhere
+    link(Path("A"), "B/all-of-a");           // another synchronized folder's tree
+    Folder("Outside");
+    Write("Outside/outside.crd", CrdWriter::Song("Outside"));
+    link(Path("Outside"), "B/outside");
+
+    ScriptedWindow window;
+    int returned = 0;
+    const CSyncResults results = Sync({a, b}, &window, &returned);
+    EXPECT_EQ(returned, 1);
+    EXPECT_TRUE(results.m_errors.isEmpty()) << results.m_errors.join("\n").toStdString();
+    EXPECT_EQ(results.m_nSongsAdded, 3u);
+    EXPECT_EQ(results.m_nLessonsAdded, 1u);
+    EXPECT_EQ(SongPaths(),
+              QStringList({Path("A/sub/inner.crd"), Path("A/top.crd"), Path("B/outside/outside.crd")}));
+    ASSERT_EQ(m_database.GetLessonCount(), 1u);
+    EXPECT_EQ(m_database.GetLessons()[0]->GetPath(), Path("A/sub/deeper/deep.crd"));
+
+    // And the same again: no record is taken for a new one under another path.
+    const CSyncResults again = Sync({a, b});
+    EXPECT_FALSE(again.HasSomethingToReport()) << again.m_errors.join("\n").toStdString();
+}
+
+// A folder or file that cannot be read must give an error line and keep its records:
+// not being able to look is no proof that the files are gone.
+TEST_F(SynchronizeTest, UnreadableFolderAndFileKeepTheirRecords)
+{
+    const QString a = Folder("A");
+    Write("A/locked/hidden.crd", CrdWriter::Song("Hidden"));
+    Write("A/locked/deeper/hidden2.crd", CrdWriter::Lesson("Hidden too"));
+    const QString unreadable = Write("A/unreadable.crd", CrdWriter::Song("Unreadable"));
+    Write("A/gone.crd", CrdWriter::Song("Gone"));
+    Sync({a});
+    ASSERT_EQ(m_database.GetSongCount(), 3u);
+    ASSERT_EQ(m_database.GetLessonCount(), 1u);
+
+    ASSERT_TRUE(QFile::remove(Path("A/gone.crd")));
+    Write("A/new-unreadable.crd", CrdWriter::Song("New but unreadable"));
+    const QByteArray locked = QFile::encodeName(Path("A/locked"));
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(unreadable).constData(), 0), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(Path("A/new-unreadable.crd")).constData(), 0), 0);
+    CSyncResults results;
+    int returned = 0;
+    {
+        Unprivileged unprivileged(Root());
+        results = Sync({a}, nullptr, &returned);
+    }
+    chmod(locked.constData(), 0755);
+
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(results.m_nSongsRemoved, 1u); // only the file that is really gone
+    EXPECT_EQ(results.m_nLessonsRemoved, 0u);
+    EXPECT_EQ(results.GetAdded(), 0u);
+    EXPECT_NE(FindSong(Path("A/locked/hidden.crd")), nullptr);
+    EXPECT_NE(FindLesson(Path("A/locked/deeper/hidden2.crd")), nullptr);
+    EXPECT_NE(FindSong(unreadable), nullptr);
+    EXPECT_EQ(FindSong(Path("A/gone.crd")), nullptr);
+    ASSERT_EQ(results.m_errors.size(), 3) << results.m_errors.join("\n").toStdString();
+    EXPECT_EQ(results.m_errors.filter(Path("A/locked") + " - ").size(), 1);
+    EXPECT_EQ(results.m_errors.filter(Path("A/new-unreadable.crd") + " - ").size(), 1);
+    EXPECT_EQ(results.m_errors.filter(unreadable + " - ").size(), 1);
+}
+
+// A file that disappears between the listing and its comparison adds an error line; its
+// record stays for this run.
+TEST_F(SynchronizeTest, FileVanishingDuringTheScanIsReportedNotRemoved)
+{
+    const QString a = Folder("A");
+    const QString path = Write("A/vanishing.crd", CrdWriter::Song("Vanishing"));
+    Sync({a});
+    ASSERT_EQ(m_database.GetSongCount(), 1u);
+    SetModified(path, 1500000000); // the comparison must open the file
+
+    ScriptedWindow window;
+    // The checks before the folder, before the listing's reads and before the entry:
+    // once the listing is read, the file goes.
+    window.onCheck = [&](int check) {
+        if (check == 5)
+            QFile::remove(path);
+    };
+    const CSyncResults results = Sync({a}, &window);
+    ASSERT_FALSE(QFile::exists(path)) << "the window was not asked as often as expected";
+    EXPECT_EQ(results.m_nSongsRemoved, 0u);
+    EXPECT_EQ(m_database.GetSongCount(), 1u);
+    ASSERT_EQ(results.m_errors.size(), 1);
+    EXPECT_TRUE(results.m_errors[0].startsWith(path + " - "));
+}
+
+TEST(SyncOperationTest, KindsOfFiveOrMoreAreRefused)
+{
+    CSyncOperation operation;
+    EXPECT_TRUE(operation.SetKind(CSyncOperation::remove));
+    EXPECT_FALSE(operation.SetKind(5));
+    EXPECT_FALSE(operation.SetKind(-1));
+    EXPECT_EQ(operation.GetKind(), CSyncOperation::remove);
+}
+
+} // namespace
