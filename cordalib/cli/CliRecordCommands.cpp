@@ -97,6 +97,20 @@ int CCordaLibCli::FindRecordOrRefuse(const QString& file, CSongRecord*& song, CL
     return CLI_EXIT_REFUSED;
 }
 
+void CCordaLibCli::PrintRecordJson(const CSongRecord* song, const CLessonRecord* lesson)
+{
+    if (!m_args.json)
+        return;
+    CJsonWriter json;
+    if (song)
+        RecordOutput::WriteSong(json, *song);
+    else if (lesson)
+        RecordOutput::WriteLesson(json, *lesson);
+    else
+        json.Null();
+    OutJson(json.GetText());
+}
+
 int CCordaLibCli::RunHeader()
 {
     const QString path = AbsolutePath(m_args.positional.front());
@@ -189,7 +203,10 @@ int CCordaLibCli::RunEdit()
     const int found = FindRecordOrRefuse(m_args.positional.front(), song, lesson);
     if (found != CLI_EXIT_SUCCESS)
         return found;
-    return song ? EditSong(*song) : EditLesson(*lesson);
+    const int result = song ? EditSong(*song) : EditLesson(*lesson);
+    if (result == CLI_EXIT_SUCCESS)
+        PrintRecordJson(song, lesson);
+    return result;
 }
 
 int CCordaLibCli::EditSong(CSongRecord& song)
@@ -325,14 +342,18 @@ int CCordaLibCli::RunRate()
     if (found != CLI_EXIT_SUCCESS)
         return found;
     const uint8_t current = song ? song->GetRating() : lesson->GetRating();
-    if (current == rating)
-        return CLI_EXIT_SUCCESS;
-    if (song)
-        song->SetRating(static_cast<uint8_t>(rating));
-    else
-        lesson->SetRating(static_cast<uint8_t>(rating));
-    m_app->GetLibraryDatabase().SetModified(true);
-    return SaveLibrary();
+    int result = CLI_EXIT_SUCCESS;
+    if (current != rating) {
+        if (song)
+            song->SetRating(static_cast<uint8_t>(rating));
+        else
+            lesson->SetRating(static_cast<uint8_t>(rating));
+        m_app->GetLibraryDatabase().SetModified(true);
+        result = SaveLibrary();
+    }
+    if (result == CLI_EXIT_SUCCESS)
+        PrintRecordJson(song, lesson);
+    return result;
 }
 
 int CCordaLibCli::RunRename()
@@ -352,8 +373,10 @@ int CCordaLibCli::RunRename()
     QString oldName;
     AfxExtractFolderPathAndFileNameFromPath(oldPath, folder, oldName);
     // A change of letter case alone is a new name.
-    if (newName == oldName)
+    if (newName == oldName) {
+        PrintRecordJson(song, lesson);
         return CLI_EXIT_SUCCESS;
+    }
     const QString newPath = QDir(QFileInfo(oldPath).absolutePath()).filePath(newName);
 
     QString cause;
@@ -371,7 +394,10 @@ int CCordaLibCli::RunRename()
         else
             lesson->SetPath(newPath);
         m_app->GetLibraryDatabase().SetModified(true);
-        return SaveLibrary();
+        const int result = SaveLibrary();
+        if (result == CLI_EXIT_SUCCESS)
+            PrintRecordJson(song, lesson);
+        return result;
     }
     Err(AfxFormatMessage(LoadAppString(IDS_RENAME_FILE_ERROR), oldPath, newPath, cause));
     return CLI_EXIT_FAILURE;
@@ -414,6 +440,13 @@ int CCordaLibCli::RunRemove()
         recycle(path);
     }
     const int saved = SaveLibrary();
+    if (saved == CLI_EXIT_SUCCESS && m_args.json) {
+        CJsonWriter json;
+        json.BeginObject()
+            .Member(QStringLiteral("removed"), uint64_t{songs.size() + lessons.size()})
+            .EndObject();
+        OutJson(json.GetText());
+    }
     return saved != CLI_EXIT_SUCCESS ? saved : result;
 }
 

@@ -147,14 +147,17 @@ int CCordaLibCli::SaveLibrary()
 int CCordaLibCli::RunFolders()
 {
     QStringList folders = m_app->GetSynchronizedFolders();
+    auto printJson = [this](const QStringList& list) {
+        CJsonWriter json;
+        json.BeginArray();
+        for (const QString& folder : list)
+            json.Value(folder);
+        json.EndArray();
+        OutJson(json.GetText());
+    };
     if (m_args.positional.isEmpty()) {
         if (m_args.json) {
-            CJsonWriter json;
-            json.BeginArray();
-            for (const QString& folder : folders)
-                json.Value(folder);
-            json.EndArray();
-            OutJson(json.GetText());
+            printJson(folders);
         } else {
             for (const QString& folder : folders)
                 Out(folder);
@@ -207,5 +210,7 @@ int CCordaLibCli::RunFolders()
         Err(QStringLiteral("The folder list could not be saved in the settings store."));
         return CLI_EXIT_FAILURE;
     }
+    if (m_args.json)
+        printJson(folders);
     return CLI_EXIT_SUCCESS;
 }

@@ -56,6 +56,8 @@ private:
     void FindRecord(const QString& file, CSongRecord*& song, CLessonRecord*& lesson) const;
     // FindRecord, printing the refusal (exit status 3) when the file is not in the library.
     int FindRecordOrRefuse(const QString& file, CSongRecord*& song, CLessonRecord*& lesson);
+    // In JSON mode, the record as a changing command leaves it.
+    void PrintRecordJson(const CSongRecord* song, const CLessonRecord* lesson);
     int EditSong(CSongRecord& song);
     int EditLesson(CLessonRecord& lesson);
 

@@ -283,6 +283,8 @@ TEST_F(CliCommands, RateAndRename)
     const QString file = Music("jazz/cafe.crd");
     Expect(0, {"rate", file, "4"});
     Expect(1, {"rate", file, "6"});
+    // With --json a changing command prints the record as it left it.
+    EXPECT_EQ(Json({"rate", file, "4"}).object().value("rating").toInt(), 4);
     EXPECT_EQ(Json({"songs", "--artist", "Zoe"}).array()[0].toObject().value("rating").toInt(), 4);
 
     const Result invalid = Expect(3, {"rename", file, "bad:name.crd"});
