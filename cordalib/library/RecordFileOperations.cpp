@@ -7,7 +7,6 @@
 #include "cordalib/library/LessonRecord.h"
 #include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/RecordSupport.h"
-#include "cordalib/library/ShellOpen.h"
 #include "cordalib/library/SongRecord.h"
 
 #include "qvsystem/platform/Archive.h"
@@ -15,6 +14,7 @@
 #include "qvsystem/platform/FileTime.h"
 #include "qvsystem/platform/MirrorFile.h"
 #include "qvsystem/platform/StringTable.h"
+#include "qvsystem/system/FileUtilities.h"
 #include "qvsystem/system/MD5.h"
 
 #include <cstdint>
@@ -205,12 +205,12 @@ void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::strin
 
 bool CSongRecord::OpenFile() const
 {
-    return CordaOpenWithShell(m_path);
+    return AfxOpenFile(m_path, QString(), QString(), SW_SHOWNORMAL);
 }
 
 bool CSongRecord::OpenFolder() const
 {
-    return CordaOpenWithShell(RecordSupport::RemoveFileSpec(m_path));
+    return AfxOpenFile(RecordSupport::RemoveFileSpec(m_path), QString(), QString(), SW_SHOWNORMAL);
 }
 
 bool CSongRecord::ReadFromFile(bool showErrors, QString* errorText)
@@ -301,12 +301,12 @@ bool CSongRecord::WriteToFile(bool showErrors, QString* errorText)
 
 bool CLessonRecord::OpenFile() const
 {
-    return CordaOpenWithShell(m_path);
+    return AfxOpenFile(m_path, QString(), QString(), SW_SHOWNORMAL);
 }
 
 bool CLessonRecord::OpenFolder() const
 {
-    return CordaOpenWithShell(RecordSupport::RemoveFileSpec(m_path));
+    return AfxOpenFile(RecordSupport::RemoveFileSpec(m_path), QString(), QString(), SW_SHOWNORMAL);
 }
 
 bool CLessonRecord::ReadFromFile(bool showErrors, QString* errorText)

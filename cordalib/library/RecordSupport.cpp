@@ -1,11 +1,13 @@
 #include "cordalib/library/RecordSupport.h"
 
+#include "qvsystem/system/FormatUtilities.h"
+
 namespace RecordSupport {
 
 COleDateTime UtcToLocalOrZero(const COleDateTime& utc)
 {
     COleDateTime local;
-    if (!PlatformUtcToLocalTime(utc, local))
+    if (!AfxUTCToLocalTime(utc, local))
         return COleDateTime();
     return local;
 }
