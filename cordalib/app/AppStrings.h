@@ -10,8 +10,6 @@
 
 // Ids of the program's table used here (the library's own ids are in CordaStrings.h).
 inline constexpr unsigned IDS_DEFAULT_UPDATE_URL = 3;
-inline constexpr unsigned IDS_ELAPSED_SECONDS_FORMAT = 6; // "%.5f seconds"
-inline constexpr unsigned IDS_SYNC_FOLDER_MISSING = 17;
 inline constexpr unsigned IDS_SONGS = 30;
 inline constexpr unsigned IDS_LESSONS = 31;
 inline constexpr unsigned IDS_DATABASE_FILES = 56;
@@ -20,19 +18,13 @@ inline constexpr unsigned IDS_LOG_FILES = 58;
 inline constexpr unsigned IDS_TEMPORARY_FILES = 59;
 inline constexpr unsigned IDS_NEW_DATABASE = 110;
 inline constexpr unsigned IDS_FOLDER_ALREADY_IN_LIST = 118;
-inline constexpr unsigned IDS_ERROR_LOG_FILE_NAME = 119;
 inline constexpr unsigned IDS_ALL_ARTISTS = 131;
 inline constexpr unsigned IDS_ALL_ALBUMS = 132;
 inline constexpr unsigned IDS_ALL_STYLES = 133;
 inline constexpr unsigned IDS_ALL_LEVELS = 134;
 inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
-inline constexpr unsigned IDS_SYNC_RESULTS = 147;
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
-inline constexpr unsigned IDS_BACKUP_RESULTS = 164;
-inline constexpr unsigned IDS_ERROR_LINE_FORMAT = 165; // "%1 - %2"
-inline constexpr unsigned IDS_VIEW_ERROR_REPORT = 166;
-inline constexpr unsigned IDS_REMOVE_RECORD_FAILED = 167;
 inline constexpr unsigned IDS_LOADING_AUTOCOMPLETE_SETTINGS = 260;
 inline constexpr unsigned IDS_LOADING_GENERAL_SETTINGS = 262;
 inline constexpr unsigned IDS_LOADING_KEYBOARD_SETTINGS = 263;
