@@ -155,6 +155,8 @@ TEST_F(CliCommands, SyncRefusedForMissingFolder)
     const QByteArray before = corda::test::ReadAll(DatabasePath());
     const Result refused = Expect(3, {"sync"});
     EXPECT_TRUE(refused.err.contains("One or more of the synchronization folders does not exist"));
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_FALSE(Json({"sync"}, 3).object().value("completed").toBool(true));
     EXPECT_EQ(corda::test::ReadAll(DatabasePath()), before);
 }
 
