@@ -113,7 +113,12 @@ int CCordaLibCli::AcquireChangeLocks()
     m_desktopLock = std::make_unique<CSingleInstance>(
         QString::fromLatin1(CCordaLibrarianApp::SINGLE_INSTANCE_MUTEX_NAME));
     if (m_desktopLock->IsAnotherInstanceRunning()) {
-        Err(LoadAppString(IDS_CLI_DESKTOP_RUNNING));
+        if (m_desktopLock->GetErrorCode() == CSingleInstance::ALREADY_EXISTS)
+            Err(LoadAppString(IDS_CLI_DESKTOP_RUNNING));
+        else
+            Err(QStringLiteral(
+                    "The lock file '%1' cannot be opened, so a running Corda Librarian cannot be ruled out.")
+                    .arg(m_desktopLock->GetLockFilePath()));
         return CLI_EXIT_REFUSED;
     }
     return CLI_EXIT_SUCCESS;
