@@ -19,11 +19,6 @@ namespace {
 
 enum class EntryKind : unsigned char { file, folder, link, unknown, other };
 
-struct Entry {
-    QByteArray name;
-    EntryKind kind;
-};
-
 EntryKind KindOf(unsigned char type)
 {
     switch (type) {
@@ -179,9 +174,8 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
         return true;
     }
 
-    // The whole listing is read before anything below it is walked, so that only one
-    // folder is open at a time however deep the tree goes.
-    std::vector<Entry> entries;
+    const int folder = dirfd(dir);
+    std::vector<QByteArray> subfolders;
     for (;;) {
         if (CheckCancel())
             return false;
@@ -189,9 +183,7 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
         const dirent* entry = readdir(dir);
         if (!entry) {
             if (errno != 0) {
-                const QByteArray last =
-                    entries.empty() ? nativePath : JoinNative(nativePath, entries.back().name);
-                AddError(last, errno);
+                AddError(nativePath, errno);
                 MarkIncomplete(nativePath);
             }
             break;
@@ -199,28 +191,19 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        const EntryKind kind = KindOf(entry->d_type);
+        EntryKind kind = KindOf(entry->d_type);
         if (kind == EntryKind::other)
             continue;
         const size_t length = std::strlen(name);
-        if (kind == EntryKind::file && !IsTablatureFileName(name, length))
+        const bool tablature = IsTablatureFileName(name, length);
+        if (kind == EntryKind::file && !tablature)
             continue;
-        entries.push_back(Entry{QByteArray(name, static_cast<qsizetype>(length)), kind});
-    }
-
-    handle.Close();
-
-    for (Entry& entry : entries) {
-        if (CheckCancel())
-            return false;
-        const QByteArray path = JoinNative(nativePath, entry.name);
-        EntryKind kind = entry.kind;
         if (kind == EntryKind::unknown) {
             // File systems that give no type in the listing: ask for it.
             struct stat entryInfo;
-            if (lstat(path.constData(), &entryInfo) != 0) {
-                const int error = errno;
-                AddError(path, error);
+            if (fstatat(folder, name, &entryInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+                const QByteArray path = JoinNative(nativePath, QByteArray(name));
+                AddError(path, errno);
                 MarkIncomplete(path);
                 continue;
             }
@@ -228,31 +211,53 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
         }
         if (kind == EntryKind::link) {
             struct stat target;
-            if (stat(path.constData(), &target) != 0) {
+            if (fstatat(folder, name, &target, 0) != 0) {
                 const int error = errno;
                 if (error == ENOENT || error == ELOOP || error == ENOTDIR)
                     continue; // dangling
+                const QByteArray path = JoinNative(nativePath, QByteArray(name));
                 AddError(path, error);
                 MarkIncomplete(path);
                 continue;
             }
             if (S_ISDIR(target.st_mode)) {
-                m_pendingLinks.push_back(path);
+                m_pendingLinks.push_back(JoinNative(nativePath, QByteArray(name)));
                 continue;
             }
             if (!S_ISREG(target.st_mode))
                 continue;
             kind = EntryKind::file;
         }
-        if (kind == EntryKind::file) {
-            if (IsTablatureFileName(entry.name.constData(), static_cast<size_t>(entry.name.size())))
-                m_fileFound(QFile::decodeName(path));
-        } else if (kind == EntryKind::folder) {
-            if (!Walk(path, false))
-                return false;
-        }
+        if (kind == EntryKind::folder)
+            subfolders.push_back(JoinNative(nativePath, QByteArray(name)));
+        else if (kind == EntryKind::file && tablature)
+            m_fileFound(QFile::decodeName(JoinNative(
+                            nativePath, QByteArray::fromRawData(name, static_cast<qsizetype>(length)))),
+                        CScannedFile(folder, name));
+    }
+    handle.Close();
+
+    for (const QByteArray& subfolder : subfolders) {
+        if (CheckCancel())
+            return false;
+        if (!Walk(subfolder, false))
+            return false;
     }
     return true;
+}
+
+bool CScannedFile::GetLastWriteTime(FILETIME& time) const
+{
+    struct stat info;
+    if (fstatat(m_folder, m_name, &info, 0) != 0)
+        return false;
+    time = AfxTimespecToFileTime(info.st_mtim);
+    return true;
+}
+
+bool CScannedFile::IsReadable() const
+{
+    return faccessat(m_folder, m_name, R_OK, AT_EACCESS) == 0;
 }
 
 bool CFolderScanner::IsInIncompleteFolder(const QString& path) const

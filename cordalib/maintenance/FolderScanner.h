@@ -9,11 +9,16 @@
 // directly and through a link is handled under its direct path, whatever order the
 // entries come in. Dangling links are skipped.
 //
+// The files of a folder are handled while it is being listed; its sub-folders are walked
+// after it is closed, so only one folder is open at a time however deep the tree goes.
+//
 // A folder that cannot be read, or that vanishes while it is walked, adds an error line
 // and is remembered as incomplete: what lies below it was not seen, which does not mean it
 // is gone.
 
 #include "cordalib/maintenance/ProgressWindow.h"
+
+#include "qvsystem/platform/FileTime.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,10 +30,26 @@
 #include <functional>
 #include <unordered_set>
 
+// A tablature file the walk found, while its folder is open: its state can be asked for
+// relative to the folder, without walking the whole path again.
+class CScannedFile {
+public:
+    CScannedFile(int folderDescriptor, const char* name) : m_folder(folderDescriptor), m_name(name) {}
+
+    // The last write time (of a link's target); false when it cannot be read.
+    bool GetLastWriteTime(FILETIME& time) const;
+    // Whether this process may open the file for reading.
+    bool IsReadable() const;
+
+private:
+    int m_folder;
+    const char* m_name;
+};
+
 class CFolderScanner {
 public:
     // Called with the full path of each tablature file found.
-    using FileFound = std::function<void(const QString& path)>;
+    using FileFound = std::function<void(const QString& path, const CScannedFile& file)>;
 
     // errors receives the error lines; window (may be null) is asked for Cancel between
     // entries.

@@ -124,13 +124,24 @@ std::unique_ptr<CLessonRecord> NewLesson(const CCordaFileHeader& header, const Q
 
 // Step 5 of a file's scan for one kind: false when the kind's table holds no record for
 // the path, or when the file must be handled as a new one (its kind changed).
-template <typename Record> bool CompareKnownFile(CSyncContext& context, const QString& path, bool& handled)
+template <typename Record>
+bool CompareKnownFile(CSyncContext& context, const QString& path, const CScannedFile& file, bool& handled)
 {
     auto& byPath = KindTraits<Record>::ByPath(context);
     const auto it = byPath.find(path);
     if (it == byPath.end())
         return false;
     Record* record = it.value();
+    // What the comparison would find first, asked relative to the open folder: the same
+    // last write time means unchanged. A file that cannot be read still goes through the
+    // comparison, which reports it.
+    FILETIME lastWriteTime = 0;
+    if (file.GetLastWriteTime(lastWriteTime) && lastWriteTime == record->GetLastWriteTime() &&
+        file.IsReadable()) {
+        byPath.erase(it);
+        handled = true;
+        return true;
+    }
     const unsigned flags = record->CompareWithFile(false, nullptr);
     if ((flags & FILE_CHANGE_CONTENT_MASK) == 0) {
         byPath.erase(it);
@@ -148,15 +159,12 @@ template <typename Record> bool CompareKnownFile(CSyncContext& context, const QS
     return true;
 }
 
-void ScanFile(CSyncContext& context, const QString& path)
+// A path reaches this once at most: the walk never enters a folder twice.
+void ScanFile(CSyncContext& context, const QString& path, const CScannedFile& file)
 {
-    if (context.m_visitedPaths.contains(path))
-        return;
-    context.m_visitedPaths.insert(path);
-
     bool handled = false;
-    if (!CompareKnownFile<CSongRecord>(context, path, handled))
-        CompareKnownFile<CLessonRecord>(context, path, handled);
+    if (!CompareKnownFile<CSongRecord>(context, path, file, handled))
+        CompareKnownFile<CLessonRecord>(context, path, file, handled);
     if (handled)
         return;
 
@@ -390,8 +398,9 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
     if (window)
         window->SetStatus(Load(IDS_SYNC_SCANNING));
 
-    CFolderScanner scanner(window, context.m_scanErrors,
-                           [&context](const QString& path) { ScanFile(context, path); });
+    CFolderScanner scanner(
+        window, context.m_scanErrors,
+        [&context](const QString& path, const CScannedFile& file) { ScanFile(context, path, file); });
     for (QString& folder : folders)
         folder = NormalizeFolderPath(folder);
 

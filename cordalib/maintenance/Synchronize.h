@@ -20,7 +20,6 @@
 #include "qvsystem/platform/OleDateTime.h"
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -80,7 +79,6 @@ template <typename Record> struct CSyncNewFile {
 class CSyncContext {
 public:
     COleDateTime m_startTime; // UTC; the date added of every record the run creates
-    QSet<QString> m_visitedPaths;
     // The records not (yet) seen on disk, by path. Scanning takes out every record whose
     // file it finds.
     QHash<QString, CSongRecord*> m_songsByPath;
