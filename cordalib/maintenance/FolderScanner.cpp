@@ -202,8 +202,9 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
             // File systems that give no type in the listing: ask for it.
             struct stat entryInfo;
             if (fstatat(folder, name, &entryInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+                const int error = errno;
                 const QByteArray path = JoinNative(nativePath, QByteArray(name));
-                AddError(path, errno);
+                AddError(path, error);
                 MarkIncomplete(path);
                 continue;
             }

@@ -174,6 +174,28 @@ TEST_F(SynchronizeTest, MoveWinsOverRenameInPlaceAndTheOtherCopyIsAdded)
     EXPECT_EQ(added->GetChecksum(), record->GetChecksum());
 }
 
+// Names that differ only in letter case are two files here: each needs its own record,
+// and a change of case alone is a rename that keeps the record.
+TEST_F(SynchronizeTest, NamesDifferingOnlyInCaseAreDifferentFiles)
+{
+    const QString a = Folder("A");
+    Write("A/Song.crd", CrdWriter::Song("Upper"));
+    Write("A/song.crd", CrdWriter::Song("Lower"));
+    CSyncResults results = Sync({a});
+    EXPECT_EQ(results.m_nSongsAdded, 2u);
+    EXPECT_EQ(SongPaths(), QStringList({Path("A/Song.crd"), Path("A/song.crd")}));
+    EXPECT_FALSE(Sync({a}).HasSomethingToReport());
+
+    CSongRecord* upper = FindSong(Path("A/Song.crd"));
+    upper->SetRating(3);
+    ASSERT_TRUE(QFile::rename(Path("A/Song.crd"), Path("A/SONG.crd")));
+    results = Sync({a});
+    EXPECT_EQ(results.m_nSongsRenamed, 1u);
+    EXPECT_EQ(results.GetAdded() + results.GetRemoved(), 0u);
+    EXPECT_EQ(FindSong(Path("A/SONG.crd")), upper);
+    EXPECT_EQ(upper->GetRating(), 3);
+}
+
 // A song rewritten as a lesson must not stay a song.
 TEST_F(SynchronizeTest, SongRewrittenAsLessonChangesKind)
 {
