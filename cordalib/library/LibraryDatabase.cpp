@@ -60,7 +60,12 @@ void WriteLesson(CArchive& archive, const CLessonRecord& lesson)
 // given back to the file when the reader finishes.
 class CDatabaseReader {
 public:
-    explicit CDatabaseReader(CArchive& archive) : m_archive(archive), m_buffer(BLOCK_SIZE) {}
+    // A small database needs no full block.
+    explicit CDatabaseReader(CArchive& archive)
+        : m_archive(archive),
+          m_buffer(static_cast<size_t>(std::min<uint64_t>(BLOCK_SIZE, archive.GetBytesRemaining() + 64)))
+    {
+    }
 
     [[noreturn]] void Fail(int cause) const { ThrowArchive(m_archive, cause); }
 
@@ -148,8 +153,8 @@ private:
         return p;
     }
 
-    // Makes at least count bytes (at most the block size) available, or fails with the
-    // end of the file.
+    // Makes at least count bytes (at most the buffer's size) available, or fails with
+    // the end of the file.
     void Fill(size_t count)
     {
         const size_t available = m_limit - m_pos;
@@ -201,11 +206,11 @@ private:
         }
     }
 
-    // Bytes of a text: from the buffer, and past the block size straight from the
-    // archive.
+    // Bytes of a text: through the buffer, or when larger than the buffer straight from
+    // the archive.
     void ReadLarge(void* out, size_t count)
     {
-        if (count <= BLOCK_SIZE) {
+        if (count <= m_buffer.size()) {
             ReadBytes(out, count);
             return;
         }
