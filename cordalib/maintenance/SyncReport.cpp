@@ -38,20 +38,20 @@ bool FormatPrintf(const QString& format, std::initializer_list<PrintfValue> valu
             ++i;
             continue;
         }
-        QByteArray spec("%");
+        QByteArray directive("%");
         qsizetype j = i + 1;
         while (j < n && QStringView(u"-+ 0#").contains(format.at(j)))
-            spec.append(format.at(j++).toLatin1());
+            directive.append(format.at(j++).toLatin1());
         int digits = 0;
         while (j < n && format.at(j).isDigit() && digits < 3) {
-            spec.append(format.at(j++).toLatin1());
+            directive.append(format.at(j++).toLatin1());
             ++digits;
         }
         if (j < n && format.at(j) == QLatin1Char('.')) {
-            spec.append(format.at(j++).toLatin1());
+            directive.append(format.at(j++).toLatin1());
             digits = 0;
             while (j < n && format.at(j).isDigit() && digits < 2) {
-                spec.append(format.at(j++).toLatin1());
+                directive.append(format.at(j++).toLatin1());
                 ++digits;
             }
         }
@@ -59,11 +59,11 @@ bool FormatPrintf(const QString& format, std::initializer_list<PrintfValue> valu
             return false;
         const QChar conversion = format.at(j);
         if (conversion == QLatin1Char('d') && std::holds_alternative<int>(*next)) {
-            spec.append('d');
-            result += QString::asprintf(spec.constData(), std::get<int>(*next));
+            directive.append('d');
+            result += QString::asprintf(directive.constData(), std::get<int>(*next));
         } else if (conversion == QLatin1Char('f') && std::holds_alternative<double>(*next)) {
-            spec.append('f');
-            result += QString::asprintf(spec.constData(), std::get<double>(*next));
+            directive.append('f');
+            result += QString::asprintf(directive.constData(), std::get<double>(*next));
         } else {
             return false;
         }
