@@ -104,7 +104,8 @@ bool Backup(const CLibraryDatabase& database, const QString& databasePath, const
     run.AddFile(sourceDatabase, QFileInfo(sourceDatabase).fileName());
     const bool cancelled = !run.AddRecords(database.GetSongs()) || !run.AddRecords(database.GetLessons());
 
-    const int closed = AfxCloseZipFile(archive);
+    // A cancelled archive is discarded without touching an archive it was to replace.
+    const int closed = cancelled ? AfxAbortZipFile(archive) : AfxCloseZipFile(archive);
     const QString closeError = closed == QV_ZIP_OK ? QString() : AfxGetZipErrorText(closed);
     if (window)
         window->Hide();
@@ -113,7 +114,6 @@ bool Backup(const CLibraryDatabase& database, const QString& databasePath, const
 
     if (cancelled) {
         results.m_outcome = backupCancelled;
-        QFile::remove(archivePath);
         if (window)
             window->Destroy();
         return false;

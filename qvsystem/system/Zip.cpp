@@ -334,6 +334,16 @@ int AfxCloseZipFile(void* archiveHandle)
     return CloseArchive(static_cast<ZipArchive*>(archiveHandle));
 }
 
+int AfxAbortZipFile(void* archiveHandle)
+{
+    if (!archiveHandle)
+        return ZIP_PARAMERROR;
+    auto* archive = static_cast<ZipArchive*>(archiveHandle);
+    archive->discard = true;
+    CloseArchive(archive);
+    return ZIP_OK;
+}
+
 bool AfxCompressFileToZipFile(const QString& sourcePath, const QString& zipPath, int level,
                               QString& errorText)
 {

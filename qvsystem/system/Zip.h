@@ -34,6 +34,10 @@ QVSYSTEM_EXPORT int AfxAddFileToZipFile(void* archiveHandle, const QString& sour
 // file that the archive was to replace is left as it was.
 QVSYSTEM_EXPORT int AfxCloseZipFile(void* archiveHandle);
 
+// Gives the archive up: the handle is released and the file it was to replace (or its
+// absence) stays as it was. 0, or the invalid-parameter code for a null handle.
+QVSYSTEM_EXPORT int AfxAbortZipFile(void* archiveHandle);
+
 // A new archive holding the one file under its file name; false when the source does not
 // exist or any step fails (an existing archive is then left as it was).
 QVSYSTEM_EXPORT bool AfxCompressFileToZipFile(const QString& sourcePath, const QString& zipPath, int level,

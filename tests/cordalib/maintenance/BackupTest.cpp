@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace maintenance_test;
 
@@ -151,6 +153,32 @@ TEST_F(BackupTest, CancelDeletesTheArchive)
     EXPECT_FALSE(QFile::exists(archive));
     EXPECT_TRUE(window.messages.isEmpty());
     EXPECT_EQ(window.calls.back(), "Destroy");
+}
+
+// Cancelling a backup chosen to replace an older archive must not lose the older one:
+// the new archive is only ever a temporary file until it completes.
+TEST_F(BackupTest, CancelKeepsTheArchiveItWasToReplace)
+{
+    const QString a = Folder("A");
+    Write("A/1.crd", CrdWriter::Song("1"));
+    Write("A/2.crd", CrdWriter::Song("2"));
+    CSyncResults synced;
+    ASSERT_EQ(Synchronize(m_database, {a}, synced, nullptr), 1);
+    SaveDatabase();
+
+    const QString archive = Path("existing.zip");
+    CBackupResults first;
+    ASSERT_TRUE(Backup(m_database, m_databasePath, archive, first, nullptr));
+    const QByteArray before = corda::test::ReadAll(archive);
+
+    ScriptedWindow window;
+    window.cancelAtCheck = 2;
+    CBackupResults results;
+    EXPECT_FALSE(Backup(m_database, m_databasePath, archive, results, &window));
+    EXPECT_EQ(results.m_outcome, backupCancelled);
+    EXPECT_EQ(corda::test::ReadAll(archive), before);
+    EXPECT_EQ(QDir(QFileInfo(archive).path()).entryList(QDir::Files | QDir::Hidden).filter("existing").size(),
+              1);
 }
 
 // An archive that cannot be created is refused with its message and no window.
