@@ -6,6 +6,7 @@
 #include "cordalib/library/LessonTypes.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
 #include "qvsystem/system/ModuleVersion.h"
+#include "qvsystem/system/ProfileValues.h"
 
 #include <QDir>
 
@@ -92,13 +93,15 @@ bool CCordaLibrarianApp::StoreFirstRunDefaults()
 {
     if (m_profile.GetProfileInt(QString(), QString::fromLatin1(RUN_ONCE), 0) != 0)
         return true;
-    const QString updatesKey =
-        m_profile.GetProductRootKey() + QLatin1Char('\\') + QString::fromLatin1(CHECK_FOR_UPDATES_KEY);
     const bool urlStored =
-        CApplicationProfile::WriteValue(updatesKey, QStringLiteral("URL"), REG_SZ,
-                                        AfxRegistryStringBytes(LoadAppString(IDS_DEFAULT_UPDATE_URL)));
+        AfxWriteProfileCheckForUpdatesURL(GetProductRegistryPath(), LoadAppString(IDS_DEFAULT_UPDATE_URL));
     const bool runOnceStored = m_profile.WriteProfileInt(QString(), QString::fromLatin1(RUN_ONCE), 1);
     return urlStored && runOnceStored;
+}
+
+CRegistryPath CCordaLibrarianApp::GetProductRegistryPath() const
+{
+    return CRegistryPath(HKEY_CURRENT_USER, m_profile.GetProductRootKey());
 }
 
 bool CCordaLibrarianApp::LoadSettings()

@@ -11,6 +11,7 @@
 #include "cordalib/app/SynchronizedFolders.h"
 #include "cordalib/library/LibraryDatabase.h"
 #include "qvsystem/system/ApplicationDataFolders.h"
+#include "qvsystem/system/RegistryPath.h"
 
 #include <QString>
 #include <QStringList>
@@ -79,6 +80,9 @@ public:
     QString GetUserLocalApplicationDataProductNameFolder(bool addBackslash = false) const;
     const CApplicationDataFolders& GetApplicationDataFolders() const { return m_applicationDataFolders; }
     const CApplicationProfile& GetProfile() const { return m_profile; }
+    // HKEY_CURRENT_USER\Software\Corda Software\Corda Librarian: where the update check
+    // keeps its values (sub key "Check For Updates").
+    CRegistryPath GetProductRegistryPath() const;
 
     CLibraryDatabase& GetLibraryDatabase() { return m_database; }
     const CLibraryDatabase& GetLibraryDatabase() const { return m_database; }

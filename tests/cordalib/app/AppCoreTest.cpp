@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
+#include "qvsystem/system/ProfileValues.h"
 
 #include <QFileInfo>
 
@@ -45,6 +46,7 @@ TEST_F(AppCoreTest, FirstStartUpStoresTheDefaults)
         QStringLiteral("Software\\Corda Software\\Corda Librarian\\Check For Updates"), QStringLiteral("URL"),
         REG_SZ, url));
     EXPECT_TRUE(AfxRegistryStringFromBytes(url).startsWith(QStringLiteral("http://")));
+    EXPECT_EQ(AfxGetProfileCheckForUpdatesURL(app.GetProductRegistryPath()), AfxRegistryStringFromBytes(url));
     for (const char* name : {"Database Files", "Backup Files", "Log Files", "Temporary Files"}) {
         SCOPED_TRACE(name);
         const QString stored =
