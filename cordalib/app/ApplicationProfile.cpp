@@ -1,6 +1,6 @@
 #include "cordalib/app/ApplicationProfile.h"
 
-#include <cstring>
+#include "qvsystem/system/ProfileValues.h"
 
 bool CApplicationProfile::SetRegistryKey(const QString& registryKey)
 {
@@ -68,26 +68,22 @@ bool CApplicationProfile::WriteValue(const QString& key, const QString& entry, u
     return status == ERROR_SUCCESS;
 }
 
+CRegistryPath CApplicationProfile::GetSectionPath(const QString& section) const
+{
+    return CRegistryPath(HKEY_CURRENT_USER, GetSectionKey(section));
+}
+
 uint32_t CApplicationProfile::GetProfileInt(const QString& section, const QString& entry,
                                             uint32_t defaultValue) const
 {
     if (!IsSet())
         return defaultValue;
-    QByteArray data;
-    // A DWORD is exactly four bytes; anything else stored under the name reads as the default.
-    if (!ReadValue(GetSectionKey(section), entry, REG_DWORD, data) || data.size() != 4)
-        return defaultValue;
-    uint32_t value = 0;
-    std::memcpy(&value, data.constData(), 4);
-    return value;
+    return AfxGetProfileDWord(GetSectionPath(section), entry, defaultValue);
 }
 
 bool CApplicationProfile::WriteProfileInt(const QString& section, const QString& entry, uint32_t value) const
 {
-    if (!IsSet())
-        return false;
-    return WriteValue(GetSectionKey(section), entry, REG_DWORD,
-                      QByteArray(reinterpret_cast<const char*>(&value), 4));
+    return IsSet() && AfxWriteProfileDWord(GetSectionPath(section), entry, value);
 }
 
 QString CApplicationProfile::GetProfileString(const QString& section, const QString& entry,
@@ -95,33 +91,26 @@ QString CApplicationProfile::GetProfileString(const QString& section, const QStr
 {
     if (!IsSet())
         return defaultValue;
-    QByteArray data;
-    if (!ReadValue(GetSectionKey(section), entry, REG_SZ, data))
-        return defaultValue;
-    return AfxRegistryStringFromBytes(data);
+    // The profile functions take a null default as "no default": an empty text stands in.
+    return AfxGetProfileString(GetSectionPath(section), entry,
+                               defaultValue.isNull() ? QString(QLatin1String("")) : defaultValue);
 }
 
 bool CApplicationProfile::WriteProfileString(const QString& section, const QString& entry,
                                              const QString& value) const
 {
-    if (!IsSet() || value.isNull())
-        return false;
-    return WriteValue(GetSectionKey(section), entry, REG_SZ, AfxRegistryStringBytes(value));
+    return IsSet() && !value.isNull() && AfxWriteProfileString(GetSectionPath(section), entry, value);
 }
 
 bool CApplicationProfile::GetProfileBinary(const QString& section, const QString& entry,
                                            QByteArray& data) const
 {
     data.clear();
-    if (!IsSet())
-        return false;
-    return ReadValue(GetSectionKey(section), entry, REG_BINARY, data);
+    return IsSet() && AfxGetProfileBinary(GetSectionPath(section), entry, data);
 }
 
 bool CApplicationProfile::WriteProfileBinary(const QString& section, const QString& entry,
                                              const QByteArray& data) const
 {
-    if (!IsSet() || data.isEmpty())
-        return false;
-    return WriteValue(GetSectionKey(section), entry, REG_BINARY, data);
+    return IsSet() && !data.isEmpty() && AfxWriteProfileBinary(GetSectionPath(section), entry, data);
 }

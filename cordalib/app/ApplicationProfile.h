@@ -1,10 +1,12 @@
 #pragma once
 // The application's profile: every setting of the program lives under
 // HKEY_CURRENT_USER\Software\<registry key>\<profile name>\<section>, with the values named
-// by the settings groups. A missing value, or one of another type, reads as the default;
-// writes go to the settings store at once and a failure is only returned, never shown.
+// by the settings groups. Reads and writes go through the profile functions: a missing
+// value, or one of another type, reads as the default; writes go to the settings store at
+// once and a failure is only returned, never shown.
 
 #include "qvsystem/platform/SettingsStore.h"
+#include "qvsystem/system/RegistryPath.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,6 +30,7 @@ public:
     QString GetApplicationRootKey() const;
     // The key of a section below the application root; an empty section is the root.
     QString GetSectionKey(const QString& section) const;
+    CRegistryPath GetSectionPath(const QString& section) const;
 
     uint32_t GetProfileInt(const QString& section, const QString& entry, uint32_t defaultValue) const;
     bool WriteProfileInt(const QString& section, const QString& entry, uint32_t value) const;
