@@ -43,9 +43,9 @@ const std::vector<CommandSpec>& Commands()
 
 const CommandSpec* FindCommand(const QString& name)
 {
-    for (const CommandSpec& spec : Commands()) {
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const CommandSpec& command : Commands()) {
+        if (name == QLatin1String(command.name))
+            return &command;
     }
     return nullptr;
 }
@@ -65,7 +65,7 @@ bool ParseCliArguments(const QStringList& arguments, CCliArguments& parsed, QStr
 {
     parsed = CCliArguments();
     error.clear();
-    const CommandSpec* spec = nullptr;
+    const CommandSpec* command = nullptr;
     bool optionsEnded = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -91,15 +91,15 @@ bool ParseCliArguments(const QStringList& arguments, CCliArguments& parsed, QStr
                 parsed.help = true;
                 continue;
             }
-            if (!spec) {
+            if (!command) {
                 error = QStringLiteral("unknown option --%1").arg(name);
                 return false;
             }
-            if (Contains(spec->flags, name) && !hasValue) {
+            if (Contains(command->flags, name) && !hasValue) {
                 parsed.flags.insert(name);
                 continue;
             }
-            if (!Contains(spec->options, name)) {
+            if (!Contains(command->options, name)) {
                 error = QStringLiteral("%1: unknown option --%2").arg(parsed.command, name);
                 return false;
             }
@@ -113,13 +113,13 @@ bool ParseCliArguments(const QStringList& arguments, CCliArguments& parsed, QStr
             parsed.options.insert(name, value);
             continue;
         }
-        if (!spec) {
+        if (!command) {
             if (argument == QLatin1String("help")) {
                 parsed.help = true;
                 continue;
             }
-            spec = FindCommand(argument);
-            if (!spec) {
+            command = FindCommand(argument);
+            if (!command) {
                 error = QStringLiteral("unknown command '%1'").arg(argument);
                 return false;
             }
@@ -130,12 +130,12 @@ bool ParseCliArguments(const QStringList& arguments, CCliArguments& parsed, QStr
     }
     if (parsed.help)
         return true;
-    if (!spec) {
+    if (!command) {
         error = QStringLiteral("no command given");
         return false;
     }
     const int count = static_cast<int>(parsed.positional.size());
-    if (count < spec->minPositional || (spec->maxPositional >= 0 && count > spec->maxPositional)) {
+    if (count < command->minPositional || (command->maxPositional >= 0 && count > command->maxPositional)) {
         error = QStringLiteral("%1: wrong number of arguments").arg(parsed.command);
         return false;
     }

@@ -47,12 +47,12 @@ struct PrintfSpec {
     QChar conversion;
 };
 
-bool ParseSpec(const QString& text, PrintfSpec& spec)
+bool ParseSpec(const QString& text, PrintfSpec& directive)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && QStringView(u"-+ #0").contains(text[i]))
-        spec.flags.append(text[i++]);
+        directive.flags.append(text[i++]);
     auto readNumber = [&](int& value) {
         if (i >= n || !text[i].isDigit())
             return;
@@ -62,11 +62,11 @@ bool ParseSpec(const QString& text, PrintfSpec& spec)
             ++i;
         }
     };
-    readNumber(spec.width);
+    readNumber(directive.width);
     if (i < n && text[i] == QLatin1Char('.')) {
         ++i;
-        spec.precision = 0;
-        readNumber(spec.precision);
+        directive.precision = 0;
+        readNumber(directive.precision);
     }
     // Length modifiers change nothing here except whether a negative value may be shown
     // in 32 bits, as Windows does for a plain !x! or !u!.
@@ -80,7 +80,7 @@ bool ParseSpec(const QString& text, PrintfSpec& spec)
                 if (m == QLatin1StringView("I64") || m == QLatin1StringView("ll") ||
                     m == QLatin1StringView("j") || m == QLatin1StringView("z") ||
                     m == QLatin1StringView("t") || m == QLatin1StringView("q"))
-                    spec.wide64 = true;
+                    directive.wide64 = true;
                 i += m.size();
                 matched = true;
                 break;
@@ -89,29 +89,29 @@ bool ParseSpec(const QString& text, PrintfSpec& spec)
     }
     if (i + 1 != n)
         return false;
-    spec.conversion = text[i];
-    return QStringView(u"diuxXocCsSeEfFgGaA").contains(spec.conversion);
+    directive.conversion = text[i];
+    return QStringView(u"diuxXocCsSeEfFgGaA").contains(directive.conversion);
 }
 
-QString Pad(QString text, const PrintfSpec& spec)
+QString Pad(QString text, const PrintfSpec& directive)
 {
-    if (spec.precision >= 0 && text.size() > spec.precision)
-        text.truncate(spec.precision);
-    if (spec.width > text.size()) {
-        const QString fill(spec.width - text.size(), QLatin1Char(' '));
-        text = spec.flags.contains(QLatin1Char('-')) ? text + fill : fill + text;
+    if (directive.precision >= 0 && text.size() > directive.precision)
+        text.truncate(directive.precision);
+    if (directive.width > text.size()) {
+        const QString fill(directive.width - text.size(), QLatin1Char(' '));
+        text = directive.flags.contains(QLatin1Char('-')) ? text + fill : fill + text;
     }
     return text;
 }
 
-std::string CFormat(const PrintfSpec& spec, const char* length, char conversion)
+std::string CFormat(const PrintfSpec& directive, const char* length, char conversion)
 {
     std::string format = "%";
-    format += spec.flags.toStdString();
-    if (spec.width >= 0)
-        format += std::to_string(spec.width);
-    if (spec.precision >= 0)
-        format += "." + std::to_string(spec.precision);
+    format += directive.flags.toStdString();
+    if (directive.width >= 0)
+        format += std::to_string(directive.width);
+    if (directive.precision >= 0)
+        format += "." + std::to_string(directive.precision);
     format += length;
     format += conversion;
     return format;
@@ -145,15 +145,15 @@ QString CMessageArg::ToText() const
 
 QString CMessageArg::Format(const QString& printfSpec) const
 {
-    PrintfSpec spec;
-    if (!ParseSpec(printfSpec, spec))
+    PrintfSpec directive;
+    if (!ParseSpec(printfSpec, directive))
         return ToText();
-    const char conversion = spec.conversion.toLatin1();
+    const char conversion = directive.conversion.toLatin1();
     if (conversion == 's' || conversion == 'S')
-        return Pad(ToText(), spec);
+        return Pad(ToText(), directive);
     if (std::holds_alternative<QString>(m_value)) {
         // A text given where a number was expected is shown as it stands.
-        PrintfSpec textSpec = spec;
+        PrintfSpec textSpec = directive;
         textSpec.precision = -1;
         return Pad(std::get<QString>(m_value), textSpec);
     }
@@ -163,7 +163,7 @@ QString CMessageArg::Format(const QString& printfSpec) const
     if (const auto* value = std::get_if<int64_t>(&m_value)) {
         asSigned = *value;
         asUnsigned = static_cast<uint64_t>(*value);
-        if (*value < 0 && *value >= std::numeric_limits<int32_t>::min() && !spec.wide64)
+        if (*value < 0 && *value >= std::numeric_limits<int32_t>::min() && !directive.wide64)
             asUnsigned = static_cast<uint32_t>(*value);
         asDouble = static_cast<double>(*value);
     } else if (const auto* uvalue = std::get_if<uint64_t>(&m_value)) {
@@ -179,21 +179,21 @@ QString CMessageArg::Format(const QString& printfSpec) const
     switch (conversion) {
     case 'd':
     case 'i':
-        return PrintNumber(CFormat(spec, "ll", 'd'), static_cast<long long>(asSigned));
+        return PrintNumber(CFormat(directive, "ll", 'd'), static_cast<long long>(asSigned));
     case 'u':
     case 'x':
     case 'X':
     case 'o':
-        return PrintNumber(CFormat(spec, "ll", conversion), static_cast<unsigned long long>(asUnsigned));
+        return PrintNumber(CFormat(directive, "ll", conversion), static_cast<unsigned long long>(asUnsigned));
     case 'c':
     case 'C': {
         const char32_t code = static_cast<char32_t>(asUnsigned);
-        PrintfSpec charSpec = spec;
+        PrintfSpec charSpec = directive;
         charSpec.precision = -1;
         return Pad(code != 0 ? QString::fromUcs4(&code, 1) : QString(), charSpec);
     }
     default:
-        return PrintNumber(CFormat(spec, "", conversion), asDouble);
+        return PrintNumber(CFormat(directive, "", conversion), asDouble);
     }
 }
 
@@ -227,19 +227,19 @@ QString AfxFormatMessageV(const QString& format, std::span<const CMessageArg> ar
             index = index * 10 + static_cast<size_t>(format[end].digitValue());
             ++end;
         }
-        QString spec;
+        QString directive;
         bool hasSpec = false;
         if (end < n && format[end] == QLatin1Char('!')) {
             const qsizetype close = format.indexOf(QLatin1Char('!'), end + 1);
             if (close > end) {
-                spec = format.mid(end + 1, close - end - 1);
+                directive = format.mid(end + 1, close - end - 1);
                 hasSpec = true;
                 end = close + 1;
             }
         }
         if (index <= args.size()) {
             const CMessageArg& arg = args[index - 1];
-            result.append(hasSpec ? arg.Format(spec) : arg.ToText());
+            result.append(hasSpec ? arg.Format(directive) : arg.ToText());
         } else {
             result.append(QStringView(format).mid(i, end - i));
         }

@@ -80,7 +80,7 @@ private:
     std::variant<QString, int64_t, uint64_t, double> m_value;
 };
 
-// FormatMessage-style: %1..%99 with an optional !printf-spec!, %% for a percent sign.
+// FormatMessage-style: %1..%99 with an optional !printf directive!, %% for a percent sign.
 // An insert without a value is kept as written.
 QVSYSTEM_EXPORT QString AfxFormatMessageV(const QString& format, std::span<const CMessageArg> args);
 
