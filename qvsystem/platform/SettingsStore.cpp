@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -114,7 +115,7 @@ public:
             QDir().mkpath(QFileInfo(m_path).absolutePath());
             Open();
         }
-        return m_broken ? nullptr : m_db;
+        return m_broken || m_readOnly ? nullptr : m_db;
     }
 
 private:
@@ -139,8 +140,24 @@ private:
                             " name_fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
                             " PRIMARY KEY(key_id, name_fold));"
                             "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent);";
-        if (sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr) != SQLITE_OK)
-            Fail();
+        if (sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr) == SQLITE_OK)
+            return;
+        // A store the user may only read still gives its values; writes then fail.
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        // Immutable: a write-ahead log cannot be shared from a folder the user may not write.
+        const QByteArray uri =
+            "file:" + QUrl::toPercentEncoding(QFile::decodeName(name), "/") + "?immutable=1";
+        if (sqlite3_open_v2(uri.constData(), &m_db,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK &&
+            sqlite3_exec(m_db, "SELECT count(*) FROM keys; SELECT count(*) FROM vals;", nullptr, nullptr,
+                         nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+            m_readOnly = true;
+            return;
+        }
+        Fail();
     }
 
     void Fail()
@@ -154,6 +171,7 @@ private:
     QString m_path;
     sqlite3* m_db = nullptr;
     bool m_broken = false;
+    bool m_readOnly = false;
 };
 
 struct OpenKey {
@@ -555,7 +573,13 @@ LSTATUS RegEnumValue(HKEY key, uint32_t index, QString& name, uint32_t* type)
 
 QByteArray AfxRegistryStringBytes(const QString& text)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    // UTF-16LE whatever the machine's byte order, as the reader expects.
+    QByteArray bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
     bytes.append('\0');
     bytes.append('\0');
     return bytes;

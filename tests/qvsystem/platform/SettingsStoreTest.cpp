@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -155,6 +156,46 @@ TEST_F(SettingsStoreTest, CorruptStoreReadsAsEmptyAndIsKept)
     EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, QStringLiteral("x"), nullptr, &data), ERROR_FILE_NOT_FOUND);
     EXPECT_NE(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software"), &key), ERROR_SUCCESS);
     EXPECT_EQ(corda::test::ReadAll(m_path), garbage);
+}
+
+// A store the user may only read still gives its settings; writes fail without harm.
+TEST_F(SettingsStoreTest, ReadOnlyStoreStillReads)
+{
+    HKEY key = Create(QStringLiteral("Software\\ReadOnly"));
+    const uint32_t value = 42;
+    ASSERT_EQ(RegSetValueEx(key, QStringLiteral("v"), REG_DWORD, &value, 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+    AfxSetSettingsStorePath(QString()); // closes the connection
+    const QByteArray before = corda::test::ReadAll(m_path);
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("store"))).constData(), 0555), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0444), 0);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Root ignores permissions: read as an ordinary user.
+        if (getuid() == 0 && (setegid(65534) != 0 || seteuid(65534) != 0))
+            _exit(10);
+        AfxSetSettingsStorePath(m_path);
+        QByteArray data;
+        if (RegQueryValueEx(HKEY_CURRENT_USER, QStringLiteral("x"), nullptr, &data) != ERROR_FILE_NOT_FOUND)
+            _exit(11);
+        HKEY open = 0;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\ReadOnly"), &open) != ERROR_SUCCESS)
+            _exit(12);
+        if (RegQueryValueEx(open, QStringLiteral("v"), nullptr, &data) != ERROR_SUCCESS || data.size() != 4)
+            _exit(13);
+        if (RegSetValueEx(open, QStringLiteral("w"), REG_DWORD, &value, 4) == ERROR_SUCCESS)
+            _exit(14);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("store"))).constData(), 0700);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(corda::test::ReadAll(m_path), before);
 }
 
 // Two processes writing at once must both succeed and lose nothing.
