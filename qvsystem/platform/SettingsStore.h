@@ -50,14 +50,16 @@ QVSYSTEM_EXPORT QString AfxGetSettingsStorePath();
 
 // Opened keys are handles that must be closed with RegCloseKey. The sub key may be empty
 // (the root itself) and uses backslashes between components.
-QVSYSTEM_EXPORT LSTATUS RegCreateKeyEx(HKEY parent, const QString& subKey, HKEY* result, bool* created = nullptr);
+QVSYSTEM_EXPORT LSTATUS RegCreateKeyEx(HKEY parent, const QString& subKey, HKEY* result,
+                                       bool* created = nullptr);
 QVSYSTEM_EXPORT LSTATUS RegOpenKeyEx(HKEY parent, const QString& subKey, HKEY* result);
 QVSYSTEM_EXPORT LSTATUS RegCloseKey(HKEY key);
 
 // Reads a value: its type, and its bytes when data is given (REG_SZ includes the UTF-16
 // terminator, as written).
 QVSYSTEM_EXPORT LSTATUS RegQueryValueEx(HKEY key, const QString& name, uint32_t* type, QByteArray* data);
-QVSYSTEM_EXPORT LSTATUS RegSetValueEx(HKEY key, const QString& name, uint32_t type, const void* data, uint32_t size);
+QVSYSTEM_EXPORT LSTATUS RegSetValueEx(HKEY key, const QString& name, uint32_t type, const void* data,
+                                      uint32_t size);
 QVSYSTEM_EXPORT LSTATUS RegDeleteValue(HKEY key, const QString& name);
 // Deletes the sub key and everything below it.
 QVSYSTEM_EXPORT LSTATUS RegDeleteTree(HKEY key, const QString& subKey);
