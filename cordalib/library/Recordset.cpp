@@ -25,8 +25,6 @@ void SortWith(std::vector<T*>& entries, bool ascending, Compare compare)
                   [&](const T* a, const T* b) { return compare(*b, *a) < 0; });
 }
 
-// Texts: the packed first base letters of each text decide most comparisons without
-// touching the records; equal prefixes fall back to the full collation.
 template <typename T, typename Text> void SortByWideKey(std::vector<T*>& entries, bool ascending, Text text)
 {
     const CTextCollation& collation = CTextCollation::Default();
@@ -52,18 +50,38 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         // Locales the weight table cannot express collate through QCollator's keys.
         return SortByWideKey(entries, ascending, [field](const T& e) { return AfxAnsiToUnicode(e.*field); });
     }
+    // One key per entry in one buffer: comparisons are byte compares, with no walk
+    // through the weight table for texts that share a long start ("The ...").
     struct Keyed {
-        uint64_t prefix;
+        uint64_t prefix; // the key's first eight bytes, high first, zero padded
+        size_t offset;
+        size_t length;
         T* entry;
     };
+    std::string keys;
+    size_t total = 0;
+    for (const T* entry : entries)
+        total += 3 * (entry->*field).size() + 2;
+    keys.reserve(total);
     std::vector<Keyed> keyed;
     keyed.reserve(entries.size());
-    for (T* entry : entries)
-        keyed.push_back({collation.PrimaryPrefix(entry->*field), entry});
-    const auto compare = [&](const Keyed& a, const Keyed& b) {
+    for (T* entry : entries) {
+        const size_t offset = keys.size();
+        collation.AppendSortKey(entry->*field, keys);
+        const size_t length = keys.size() - offset;
+        uint64_t prefix = 0;
+        for (size_t i = 0; i < 8; ++i)
+            prefix = (prefix << 8) | (i < length ? static_cast<unsigned char>(keys[offset + i]) : 0u);
+        keyed.push_back({prefix, offset, length, entry});
+    }
+    const char* base = keys.data();
+    const auto compare = [base](const Keyed& a, const Keyed& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix ? -1 : 1;
-        return collation.Compare(a.entry->*field, b.entry->*field);
+        const int order = std::memcmp(base + a.offset, base + b.offset, std::min(a.length, b.length));
+        if (order != 0)
+            return order;
+        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
     };
     if (ascending)
         std::sort(keyed.begin(), keyed.end(),

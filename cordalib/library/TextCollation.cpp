@@ -277,6 +277,30 @@ uint64_t CTextCollation::PrimaryPrefix(std::string_view text) const
     return prefix;
 }
 
+bool CTextCollation::AppendSortKey(std::string_view text, std::string& buffer) const
+{
+    if (!m_tableExact)
+        return false;
+    // Weights are never zero, so the terminator sorts a text before any longer one with
+    // the same base letters. Texts with equal base letters have as many accent weights,
+    // so the accents line up just as they do in the comparison.
+    for (unsigned char c : text) {
+        const Element& e = m_table[c];
+        for (unsigned k = 0; k < e.count; ++k) {
+            buffer.push_back(static_cast<char>(e.primary[k] >> 8));
+            buffer.push_back(static_cast<char>(e.primary[k] & 0xff));
+        }
+    }
+    buffer.push_back('\0');
+    buffer.push_back('\0');
+    for (unsigned char c : text) {
+        const Element& e = m_table[c];
+        for (unsigned k = 0; k < e.count; ++k)
+            buffer.push_back(static_cast<char>(e.secondary[k]));
+    }
+    return true;
+}
+
 int CTextCollation::Compare(const QString& a, const QString& b) const
 {
     if (m_cLocale)

@@ -34,6 +34,12 @@ public:
     // gives Compare's order whenever they differ (equal prefixes decide nothing). All
     // zero when the table is not exact.
     uint64_t PrimaryPrefix(std::string_view text) const;
+    // Appends a sort key of the text to the buffer: its base-letter weights (two bytes
+    // each, high byte first), a zero weight, then its accent weights (one byte each).
+    // Comparing two keys bytewise, the shorter first when one is a prefix of the other,
+    // gives Compare's order. Appends nothing and returns false when the table is not
+    // exact.
+    bool AppendSortKey(std::string_view text, std::string& buffer) const;
 
     // Case-insensitive collation of UTF-16 texts (paths).
     int Compare(const QString& a, const QString& b) const;

@@ -122,3 +122,69 @@ TEST(TextCollation, PrimaryPrefixAgreesWithCompare)
         }
     }
 }
+
+namespace {
+
+int CompareKeys(const std::string& a, const std::string& b)
+{
+    const int order = a.compare(0, a.size(), b.data(), std::min(a.size(), b.size()));
+    if (order != 0)
+        return Sign(order);
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+} // namespace
+
+class SortKeyAgainstCompare : public testing::TestWithParam<const char*> {};
+
+// Sorting compares keys instead of texts: a key that orders two texts differently from
+// Compare (an accent weighed before a later base letter, a shorter text after a longer
+// one, a tie broken or a difference lost) would reorder the lists.
+TEST_P(SortKeyAgainstCompare, KeysOrderAsCompareIncludingTiesAndPrefixes)
+{
+    const CTextCollation collation(QLocale(QString::fromLatin1(GetParam())));
+    ASSERT_TRUE(collation.IsTableExact());
+    std::vector<std::string> texts = RandomTexts(777, 150);
+    // Ties (case, equal expansions) and texts that start another one.
+    const size_t random = texts.size();
+    for (size_t i = 0; i < random; ++i) {
+        texts.push_back(AfxUnicodeToAnsi(AfxAnsiToUnicode(texts[i]).toUpper()));
+        texts.push_back(texts[i] + texts[(i + 1) % random]);
+        texts.push_back(texts[i].substr(0, texts[i].size() / 2));
+    }
+    for (const char* fixed : {"The Wall", "the wall", "The Walls", "The W\xe0ll",
+                              "Stra\xdf"
+                              "e",
+                              "Strasse", "STRASSE", "\xe6on", "aeon", "", "\xad", "a\xad", "a"})
+        texts.push_back(fixed);
+
+    std::vector<std::string> keys;
+    for (const std::string& text : texts) {
+        std::string key = "unrelated prefix";
+        ASSERT_TRUE(collation.AppendSortKey(text, key));
+        keys.push_back(key.substr(16));
+    }
+    int ties = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        for (size_t j = i % 3; j < texts.size(); j += 3) {
+            const int expected = Sign(collation.Compare(texts[i], texts[j]));
+            ties += expected == 0 && i != j;
+            ASSERT_EQ(CompareKeys(keys[i], keys[j]), expected)
+                << GetParam() << ": '" << AfxAnsiToUnicode(texts[i]).toStdString() << "' vs '"
+                << AfxAnsiToUnicode(texts[j]).toStdString() << "'";
+        }
+    }
+    EXPECT_GT(ties, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, SortKeyAgainstCompare,
+                         testing::Values("C", "en_US", "de_DE", "fr_FR", "sv_SE"));
+
+// Without an exact table there is no key to build; the caller must take the QCollator path.
+TEST(TextCollation, NoSortKeyWithoutExactTable)
+{
+    const CTextCollation collation(QLocale(QStringLiteral("cs_CZ")));
+    std::string key = "x";
+    EXPECT_FALSE(collation.AppendSortKey("chata", key));
+    EXPECT_EQ(key, "x");
+}
