@@ -110,8 +110,10 @@ std::string CFormat(const PrintfSpec& directive, const char* length, char conver
     format += directive.flags.toStdString();
     if (directive.width >= 0)
         format += std::to_string(directive.width);
-    if (directive.precision >= 0)
-        format += "." + std::to_string(directive.precision);
+    if (directive.precision >= 0) {
+        format += '.';
+        format += std::to_string(directive.precision);
+    }
     format += length;
     format += conversion;
     return format;
