@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,7 +22,8 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+// How long a call waits for another process's lock before it fails.
+std::atomic<int> g_busyTimeoutMs{5000};
 
 QString FoldAscii(const QString& text)
 {
@@ -50,14 +52,70 @@ QString JoinKey(const QString& base, const QString& sub)
     return base + QLatin1Char('\\') + sub;
 }
 
+// Prepared statements live as long as their connection: the program reads all its settings
+// at start-up, and preparing every query again costs more than running it. Used only
+// under the registry mutex.
+struct CachedStatement {
+    sqlite3_stmt* stmt = nullptr;
+    bool inUse = false;
+};
+
+using StatementMap = std::map<std::pair<uintptr_t, uintptr_t>, CachedStatement>;
+StatementMap& StatementCache();
+
+// Finalizes the connection's statements; sqlite3_close refuses a connection that has any.
+void ForgetStatements(sqlite3* db)
+{
+    auto& cache = StatementCache();
+    auto it = cache.lower_bound({uintptr_t(db), 0});
+    while (it != cache.end() && it->first.first == uintptr_t(db)) {
+        sqlite3_finalize(it->second.stmt);
+        it = cache.erase(it);
+    }
+}
+
+void CloseConnection(sqlite3*& db)
+{
+    if (!db)
+        return;
+    ForgetStatements(db);
+    sqlite3_close(db);
+    db = nullptr;
+}
+
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql)
     {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            m_stmt = nullptr;
+        CachedStatement& entry = StatementCache()[{uintptr_t(db), uintptr_t(sql)}];
+        if (entry.inUse) {
+            // The same query nested in itself gets a statement of its own.
+            if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(m_stmt);
+                m_stmt = nullptr;
+            }
+            return;
+        }
+        if (!entry.stmt &&
+            sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &entry.stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(entry.stmt);
+            entry.stmt = nullptr;
+            return;
+        }
+        entry.inUse = true;
+        m_entry = &entry;
+        m_stmt = entry.stmt;
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement()
+    {
+        if (!m_entry) {
+            sqlite3_finalize(m_stmt);
+            return;
+        }
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        m_entry->inUse = false;
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -88,6 +146,7 @@ public:
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
+    CachedStatement* m_entry = nullptr;
 };
 
 // One store file. Opened for reading only when it exists, and created on the first write,
@@ -95,11 +154,7 @@ private:
 class Store {
 public:
     explicit Store(QString path) : m_path(std::move(path)) {}
-    ~Store()
-    {
-        if (m_db)
-            sqlite3_close(m_db);
-    }
+    ~Store() { CloseConnection(m_db); }
 
     // The database for reading; null when the store does not exist or cannot be used.
     sqlite3* ForRead()
@@ -125,10 +180,11 @@ private:
         if (sqlite3_open_v2(name.constData(), &m_db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                             nullptr) != SQLITE_OK) {
-            Fail();
+            // A folder that cannot be written yet (or a full disk) may be mended later.
+            CloseConnection(m_db);
             return;
         }
-        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        sqlite3_busy_timeout(m_db, g_busyTimeoutMs);
         // A file that is not a database (or is damaged) fails here and reads as empty; it
         // is never overwritten, so nothing the user had is destroyed.
         const char* setup = "PRAGMA journal_mode=WAL;"
@@ -140,11 +196,19 @@ private:
                             " name_fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
                             " PRIMARY KEY(key_id, name_fold));"
                             "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent);";
-        if (sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr) == SQLITE_OK)
+        const int result = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+        if (result == SQLITE_OK)
+            return;
+        CloseConnection(m_db);
+        if (result == SQLITE_NOTADB || result == SQLITE_CORRUPT) {
+            Fail();
+            return;
+        }
+        // A store that another process holds locked, or a passing I/O failure, fails this
+        // call only: the next one opens it again.
+        if (result != SQLITE_READONLY && result != SQLITE_CANTOPEN && result != SQLITE_PERM)
             return;
         // A store the user may only read still gives its values; writes then fail.
-        sqlite3_close(m_db);
-        m_db = nullptr;
         // Immutable: a write-ahead log cannot be shared from a folder the user may not write.
         const QByteArray uri =
             "file:" + QUrl::toPercentEncoding(QFile::decodeName(name), "/") + "?immutable=1";
@@ -153,7 +217,7 @@ private:
                             nullptr) == SQLITE_OK &&
             sqlite3_exec(m_db, "SELECT count(*) FROM keys; SELECT count(*) FROM vals;", nullptr, nullptr,
                          nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+            sqlite3_busy_timeout(m_db, g_busyTimeoutMs);
             m_readOnly = true;
             return;
         }
@@ -162,9 +226,7 @@ private:
 
     void Fail()
     {
-        if (m_db)
-            sqlite3_close(m_db);
-        m_db = nullptr;
+        CloseConnection(m_db);
         m_broken = true;
     }
 
@@ -181,6 +243,8 @@ struct OpenKey {
 };
 
 struct Registry {
+    // Before the stores, so that it outlives the connections they close.
+    StatementMap statements;
     std::mutex mutex;
     QString overridePath;
     std::shared_ptr<Store> current;
@@ -192,6 +256,11 @@ Registry& TheRegistry()
 {
     static Registry registry;
     return registry;
+}
+
+StatementMap& StatementCache()
+{
+    return TheRegistry().statements;
 }
 
 QString DefaultStorePath()
@@ -324,6 +393,11 @@ void AfxSetSettingsStorePath(const QString& path)
     std::lock_guard lock(registry.mutex);
     registry.overridePath = path;
     registry.current.reset();
+}
+
+void AfxSetSettingsStoreBusyTimeout(int milliseconds)
+{
+    g_busyTimeoutMs = milliseconds < 0 ? 0 : milliseconds;
 }
 
 QString AfxGetSettingsStorePath()

@@ -47,6 +47,10 @@ QVSYSTEM_EXPORT bool AfxIsPredefinedRegistryRoot(HKEY key);
 // default). Handles opened before the change stay on the old store.
 QVSYSTEM_EXPORT void AfxSetSettingsStorePath(const QString& path);
 QVSYSTEM_EXPORT QString AfxGetSettingsStorePath();
+// How long a call waits for a lock that another process holds before it fails (default
+// 5000 ms); stores opened afterwards use it. A locked store is never given up: the next
+// call tries again.
+QVSYSTEM_EXPORT void AfxSetSettingsStoreBusyTimeout(int milliseconds);
 
 // Opened keys are handles that must be closed with RegCloseKey. The sub key may be empty
 // (the root itself) and uses backslashes between components.

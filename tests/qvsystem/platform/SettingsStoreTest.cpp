@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
+#include <cstdlib>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +25,11 @@ protected:
         m_path = m_dir.filePath(QStringLiteral("store/registry.db"));
         AfxSetSettingsStorePath(m_path);
     }
-    void TearDown() override { AfxSetSettingsStorePath(QString()); }
+    void TearDown() override
+    {
+        AfxSetSettingsStorePath(QString());
+        AfxSetSettingsStoreBusyTimeout(5000);
+    }
 
     static HKEY Create(const QString& path)
     {
@@ -196,6 +204,66 @@ TEST_F(SettingsStoreTest, ReadOnlyStoreStillReads)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(corda::test::ReadAll(m_path), before);
+}
+
+// A store that another connection holds locked fails only while the lock lasts. Taking
+// it for a read-only or damaged store would lose every later write of the run and show
+// values from before the lock.
+TEST_F(SettingsStoreTest, LockedStoreWorksAgainWhenTheLockEnds)
+{
+    HKEY key = Create(QStringLiteral("Software\\Locked"));
+    const uint32_t first = 1;
+    ASSERT_EQ(RegSetValueEx(key, QStringLiteral("v"), REG_DWORD, &first, 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+    AfxSetSettingsStorePath(m_path); // closes the connection
+
+    // The holder keeps its exclusive lock after changing the value to 2.
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(m_path).constData(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; UPDATE vals SET data=x'02000000';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    AfxSetSettingsStoreBusyTimeout(20);
+    AfxSetSettingsStorePath(m_path);
+    HKEY blocked = 0;
+    EXPECT_NE(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Locked"), &blocked), ERROR_SUCCESS);
+    sqlite3_close(holder);
+
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Locked"), &key), ERROR_SUCCESS);
+    QByteArray data;
+    ASSERT_EQ(RegQueryValueEx(key, QStringLiteral("v"), nullptr, &data), ERROR_SUCCESS);
+    EXPECT_EQ(data, QByteArray("\x02\x00\x00\x00", 4));
+    const uint32_t third = 3;
+    EXPECT_EQ(RegSetValueEx(key, QStringLiteral("v"), REG_DWORD, &third, 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueEx(key, QStringLiteral("v"), nullptr, &data), ERROR_SUCCESS);
+    EXPECT_EQ(data, QByteArray(reinterpret_cast<const char*>(&third), 4));
+    RegCloseKey(key);
+}
+
+// The program leaves with its store still open; closing it among the static destructors
+// must not touch anything already destroyed.
+TEST_F(SettingsStoreTest, ProcessExitsCleanlyWithTheStoreOpen)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        AfxSetSettingsStorePath(m_path);
+        HKEY key = 0;
+        const uint32_t value = 5;
+        if (RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Exit"), &key) != ERROR_SUCCESS ||
+            RegSetValueEx(key, QStringLiteral("v"), REG_DWORD, &value, 4) != ERROR_SUCCESS)
+            _exit(1);
+        QByteArray data;
+        RegQueryValueEx(key, QStringLiteral("v"), nullptr, &data);
+        std::exit(0); // runs the static destructors, with the handle and the store open
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Exit"), &key), ERROR_SUCCESS);
+    RegCloseKey(key);
 }
 
 // Two processes writing at once must both succeed and lose nothing.
