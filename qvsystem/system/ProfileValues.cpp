@@ -153,6 +153,10 @@ QString NonNull(const QString& text)
 
 QString GetString(const Location& where, const QString& name, const QString& defaultValue)
 {
+    // Unlike the other types, a text read without a handle or a name is the empty text
+    // whatever the default.
+    if (name.isNull() || (!where.path && where.key == 0))
+        return NonNull(QString());
     QByteArray data;
     if (!ReadValue(where, name, REG_SZ, data))
         return NonNull(defaultValue);

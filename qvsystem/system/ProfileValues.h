@@ -51,7 +51,8 @@ QVSYSTEM_EXPORT bool AfxWriteProfileQWord(const CRegistryPath& path, const QStri
                                           const QString& name, uint64_t value);
 
 // REG_SZ: UTF-16LE stored with its terminator. The text read is never null (a null
-// default reads as the empty text); writing a null text fails.
+// default reads as the empty text); a null handle or name reads as the empty text whatever
+// the default. Writing a null text fails.
 QVSYSTEM_EXPORT QString AfxGetProfileString(HKEY key, const QString& name, const QString& defaultValue);
 QVSYSTEM_EXPORT QString AfxGetProfileString(const CRegistryPath& path, const QString& name,
                                             const QString& defaultValue);

@@ -295,6 +295,24 @@ INSTANTIATE_TEST_SUITE_P(AllForms, ProfileFormTest,
                              return "PathAndSubKey";
                          });
 
+// A text read without a handle or a name is the empty text, not the caller's default,
+// while a missing value or a null sub key still gives the default.
+TEST_F(ProfileStoreTest, StringReadWithoutHandleOrNameIsEmpty)
+{
+    const QString fallback = QStringLiteral("fallback");
+    const CRegistryPath path(HKEY_CURRENT_USER, kBase);
+    ASSERT_TRUE(AfxWriteProfileString(path, QString(QLatin1String("")), QStringLiteral("unnamed")));
+    EXPECT_EQ(AfxGetProfileString(HKEY(0), QStringLiteral("S"), fallback), QString());
+    EXPECT_EQ(AfxGetProfileString(HKEY(0), kBase, QStringLiteral("S"), fallback), QString());
+    EXPECT_EQ(AfxGetProfileString(path, QString(), fallback), QString());
+    EXPECT_EQ(AfxGetProfileString(HKEY_CURRENT_USER, kBase, QString(), fallback), QString());
+    EXPECT_FALSE(AfxGetProfileString(path, QString(), fallback).isNull());
+
+    EXPECT_EQ(AfxGetProfileString(path, QStringLiteral("Missing"), fallback), fallback);
+    EXPECT_EQ(AfxGetProfileString(path, QString(), QStringLiteral("S"), fallback), fallback);
+    EXPECT_EQ(AfxGetProfileString(path, QLatin1String(""), fallback), QStringLiteral("unnamed"));
+}
+
 // A null sub key is refused in both sub-key forms, even with a valid location.
 TEST_F(ProfileStoreTest, NullSubKeyIsRefused)
 {
