@@ -6,6 +6,7 @@
 #include "qvsystem/platform/CodePage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -50,37 +51,50 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         // Locales the weight table cannot express collate through QCollator's keys.
         return SortByWideKey(entries, ascending, [field](const T& e) { return AfxAnsiToUnicode(e.*field); });
     }
-    // One key per entry in one buffer: comparisons are byte compares, with no walk
-    // through the weight table for texts that share a long start ("The ...").
+    // One key per entry in one buffer: comparisons compare words of key bytes, with no
+    // walk through the weight table for texts that share a long start ("The ...").
+    // Each key is padded with zeros to whole words, high byte first in each word; the
+    // padding can only make a text compare as its longer twin, which the byte length
+    // then puts after it.
     struct Keyed {
-        uint64_t prefix; // the key's first eight bytes, high first, zero padded
-        size_t offset;
-        size_t length;
+        uint64_t first;  // the key's first word, which decides most comparisons
+        uint32_t offset; // of the key's words in the buffer
+        uint32_t length; // of the key in bytes
         T* entry;
     };
-    std::string keys;
-    size_t total = 0;
-    for (const T* entry : entries)
-        total += 3 * (entry->*field).size() + 2;
-    keys.reserve(total);
+    std::vector<uint64_t> words;
+    words.reserve(entries.size() * 4);
     std::vector<Keyed> keyed;
     keyed.reserve(entries.size());
+    std::string key;
     for (T* entry : entries) {
-        const size_t offset = keys.size();
-        collation.AppendSortKey(entry->*field, keys);
-        const size_t length = keys.size() - offset;
-        uint64_t prefix = 0;
-        for (size_t i = 0; i < 8; ++i)
-            prefix = (prefix << 8) | (i < length ? static_cast<unsigned char>(keys[offset + i]) : 0u);
-        keyed.push_back({prefix, offset, length, entry});
+        key.clear();
+        collation.AppendSortKey(entry->*field, key);
+        const size_t length = key.size();
+        const size_t count = (length + 7) / 8;
+        key.resize(count * 8, '\0');
+        const size_t offset = words.size();
+        for (size_t w = 0; w < count; ++w) {
+            uint64_t word;
+            std::memcpy(&word, key.data() + w * 8, sizeof word);
+            if constexpr (std::endian::native == std::endian::little)
+                word = __builtin_bswap64(word);
+            words.push_back(word);
+        }
+        // Keys are a few bytes per character of a record's text: far below these limits.
+        keyed.push_back({words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length), entry});
     }
-    const char* base = keys.data();
+    const uint64_t* base = words.data();
     const auto compare = [base](const Keyed& a, const Keyed& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix ? -1 : 1;
-        const int order = std::memcmp(base + a.offset, base + b.offset, std::min(a.length, b.length));
-        if (order != 0)
-            return order;
+        if (a.first != b.first)
+            return a.first < b.first ? -1 : 1;
+        const uint32_t count = (std::min(a.length, b.length) + 7) / 8;
+        const uint64_t* wa = base + a.offset;
+        const uint64_t* wb = base + b.offset;
+        for (uint32_t w = 1; w < count; ++w) {
+            if (wa[w] != wb[w])
+                return wa[w] < wb[w] ? -1 : 1;
+        }
         return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
     };
     if (ascending)

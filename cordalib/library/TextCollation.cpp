@@ -3,6 +3,7 @@
 #include "qvsystem/platform/CodePage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -38,6 +39,7 @@ CTextCollation::CTextCollation(const QLocale& locale) : m_collator(locale)
     m_cLocale = locale.language() == QLocale::C;
     BuildTable();
     m_tableExact = VerifyTable();
+    BuildKeyTable();
 }
 
 const CTextCollation& CTextCollation::Default()
@@ -277,6 +279,28 @@ uint64_t CTextCollation::PrimaryPrefix(std::string_view text) const
     return prefix;
 }
 
+void CTextCollation::BuildKeyTable()
+{
+    // One byte per base letter keeps keys short, so that more of them differ within the
+    // first bytes a sort compares.
+    uint16_t highest = 0;
+    for (const Element& e : m_table) {
+        for (unsigned k = 0; k < e.count; ++k)
+            highest = std::max(highest, e.primary[k]);
+    }
+    m_primaryBytes = highest < 256 ? 1 : 2;
+    for (size_t c = 0; c < m_table.size(); ++c) {
+        const Element& e = m_table[c];
+        KeyBytes& bytes = m_keyTable[c];
+        for (unsigned k = 0; k < e.count; ++k) {
+            if (m_primaryBytes == 2)
+                bytes.primary[bytes.primaryCount++] = static_cast<char>(e.primary[k] >> 8);
+            bytes.primary[bytes.primaryCount++] = static_cast<char>(e.primary[k] & 0xff);
+            bytes.secondary[bytes.secondaryCount++] = static_cast<char>(e.secondary[k]);
+        }
+    }
+}
+
 bool CTextCollation::AppendSortKey(std::string_view text, std::string& buffer) const
 {
     if (!m_tableExact)
@@ -284,20 +308,22 @@ bool CTextCollation::AppendSortKey(std::string_view text, std::string& buffer) c
     // Weights are never zero, so the terminator sorts a text before any longer one with
     // the same base letters. Texts with equal base letters have as many accent weights,
     // so the accents line up just as they do in the comparison.
+    const size_t start = buffer.size();
+    buffer.resize(start + text.size() * 3 * (m_primaryBytes + 1) + m_primaryBytes);
+    char* out = buffer.data() + start;
     for (unsigned char c : text) {
-        const Element& e = m_table[c];
-        for (unsigned k = 0; k < e.count; ++k) {
-            buffer.push_back(static_cast<char>(e.primary[k] >> 8));
-            buffer.push_back(static_cast<char>(e.primary[k] & 0xff));
-        }
+        const KeyBytes& bytes = m_keyTable[c];
+        std::memcpy(out, bytes.primary, sizeof bytes.primary);
+        out += bytes.primaryCount;
     }
-    buffer.push_back('\0');
-    buffer.push_back('\0');
+    for (unsigned k = 0; k < m_primaryBytes; ++k)
+        *out++ = '\0';
     for (unsigned char c : text) {
-        const Element& e = m_table[c];
-        for (unsigned k = 0; k < e.count; ++k)
-            buffer.push_back(static_cast<char>(e.secondary[k]));
+        const KeyBytes& bytes = m_keyTable[c];
+        std::memcpy(out, bytes.secondary, sizeof bytes.secondary);
+        out += bytes.secondaryCount;
     }
+    buffer.resize(static_cast<size_t>(out - buffer.data()));
     return true;
 }
 

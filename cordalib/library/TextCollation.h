@@ -34,11 +34,11 @@ public:
     // gives Compare's order whenever they differ (equal prefixes decide nothing). All
     // zero when the table is not exact.
     uint64_t PrimaryPrefix(std::string_view text) const;
-    // Appends a sort key of the text to the buffer: its base-letter weights (two bytes
-    // each, high byte first), a zero weight, then its accent weights (one byte each).
-    // Comparing two keys bytewise, the shorter first when one is a prefix of the other,
-    // gives Compare's order. Appends nothing and returns false when the table is not
-    // exact.
+    // Appends a sort key of the text to the buffer: its base-letter weights (one byte
+    // each when every weight fits in one, otherwise two, high byte first), a zero weight,
+    // then its accent weights (one byte each). Comparing two keys bytewise, the shorter
+    // first when one is a prefix of the other, gives Compare's order. Appends nothing and
+    // returns false when the table is not exact.
     bool AppendSortKey(std::string_view text, std::string& buffer) const;
 
     // Case-insensitive collation of UTF-16 texts (paths).
@@ -71,6 +71,7 @@ private:
 
     void BuildTable();
     bool VerifyTable() const;
+    void BuildKeyTable();
     int CompareTable(std::string_view a, std::string_view b) const;
 
     QCollator m_collator;
@@ -78,4 +79,14 @@ private:
     bool m_cLocale = false;
     bool m_tableExact = false;
     std::array<Element, 256> m_table{};
+
+    // Each character's base-letter and accent bytes of a sort key.
+    struct KeyBytes {
+        char primary[6] = {};
+        char secondary[3] = {};
+        uint8_t primaryCount = 0;
+        uint8_t secondaryCount = 0;
+    };
+    std::array<KeyBytes, 256> m_keyTable{};
+    unsigned m_primaryBytes = 2;
 };

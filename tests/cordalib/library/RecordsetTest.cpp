@@ -241,3 +241,37 @@ TEST(RecordsetTest, EveryColumnMatchesRecordComparison)
         }
     }
 }
+
+// Long titles that share their start ("The ...", a whole title inside a longer one) are
+// decided by the later words of their sort keys and by the keys' lengths; a wrong word,
+// padding or length rule would put such titles out of the collation's order.
+TEST(RecordsetTest, TitlesSharingLongStartsSortByCollation)
+{
+    std::mt19937 rng(11);
+    const char* starts[] = {"The ", "the ", "The Long And Winding Road", "THE LONG AND WINDING ROAD ", ""};
+    const std::string letters = "aAeE \xe9\xc9\xe6\xdf\xad";
+    std::vector<std::unique_ptr<CSongRecord>> songs;
+    for (int i = 0; i < 1500; ++i) {
+        std::string title = starts[rng() % std::size(starts)];
+        for (int k = 0, n = int(rng() % 20); k < n; ++k)
+            title.push_back(letters[rng() % letters.size()]);
+        songs.push_back(std::make_unique<CSongRecord>(i + 1, title.c_str(), nullptr, nullptr, 0, false,
+                                                      nullptr, nullptr, nullptr, nullptr, nullptr, QString(),
+                                                      COleDateTime(), 0, nullptr, 0));
+    }
+    CSongRecordset set;
+    for (const auto& s : songs)
+        set.Add(s.get());
+    for (bool ascending : {true, false}) {
+        ASSERT_TRUE(set.Sort(songFieldTitle, ascending, true));
+        ASSERT_EQ(set.GetCount(), songs.size());
+        int ties = 0;
+        for (size_t i = 1; i < set.GetCount(); ++i) {
+            const int order = CSongRecord::Compare(*set.Get(i - 1), *set.Get(i), songFieldTitle);
+            ties += order == 0;
+            ASSERT_TRUE(ascending ? order <= 0 : order >= 0)
+                << "'" << set.Get(i - 1)->GetTitle() << "' before '" << set.Get(i)->GetTitle() << "'";
+        }
+        EXPECT_GT(ties, 10);
+    }
+}
