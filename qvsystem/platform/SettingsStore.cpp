@@ -368,6 +368,18 @@ HKEY NewHandle(Registry& registry, OpenKey key)
     return handle;
 }
 
+// The database and id of the existing key a handle names, for the calls that only act on
+// what is there; missing is the status for a key (or store) that does not exist.
+LSTATUS FindExistingKey(Registry& registry, HKEY key, OpenKey& open, sqlite3*& db, int64_t& id,
+                        LSTATUS missing)
+{
+    if (!Resolve(registry, key, open))
+        return ERROR_INVALID_HANDLE;
+    db = open.store->ForRead();
+    id = db ? FindKey(db, open.root, open.path) : 0;
+    return id ? ERROR_SUCCESS : missing;
+}
+
 } // namespace
 
 bool AfxIsPredefinedRegistryRoot(HKEY key)
@@ -523,12 +535,11 @@ LSTATUS RegDeleteValue(HKEY key, const QString& name)
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     OpenKey open;
-    if (!Resolve(registry, key, open))
-        return ERROR_INVALID_HANDLE;
-    sqlite3* db = open.store->ForRead();
-    const int64_t id = db ? FindKey(db, open.root, open.path) : 0;
-    if (!id)
-        return ERROR_FILE_NOT_FOUND;
+    sqlite3* db = nullptr;
+    int64_t id = 0;
+    if (const LSTATUS status = FindExistingKey(registry, key, open, db, id, ERROR_FILE_NOT_FOUND);
+        status != ERROR_SUCCESS)
+        return status;
     Statement remove(db, "DELETE FROM vals WHERE key_id=?1 AND name_fold=?2");
     if (!remove.ok())
         return ERROR_CANTWRITE;
@@ -598,12 +609,11 @@ LSTATUS RegEnumKey(HKEY key, uint32_t index, QString& name)
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     OpenKey open;
-    if (!Resolve(registry, key, open))
-        return ERROR_INVALID_HANDLE;
-    sqlite3* db = open.store->ForRead();
-    const int64_t id = db ? FindKey(db, open.root, open.path) : 0;
-    if (!id)
-        return ERROR_NO_MORE_ITEMS;
+    sqlite3* db = nullptr;
+    int64_t id = 0;
+    if (const LSTATUS status = FindExistingKey(registry, key, open, db, id, ERROR_NO_MORE_ITEMS);
+        status != ERROR_SUCCESS)
+        return status;
     Statement query(db, "SELECT path FROM keys WHERE parent=?1 AND root=?2 AND path <> '' ORDER BY id"
                         " LIMIT 1 OFFSET ?3");
     if (!query.ok())
@@ -626,12 +636,11 @@ LSTATUS RegEnumValue(HKEY key, uint32_t index, QString& name, uint32_t* type)
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     OpenKey open;
-    if (!Resolve(registry, key, open))
-        return ERROR_INVALID_HANDLE;
-    sqlite3* db = open.store->ForRead();
-    const int64_t id = db ? FindKey(db, open.root, open.path) : 0;
-    if (!id)
-        return ERROR_NO_MORE_ITEMS;
+    sqlite3* db = nullptr;
+    int64_t id = 0;
+    if (const LSTATUS status = FindExistingKey(registry, key, open, db, id, ERROR_NO_MORE_ITEMS);
+        status != ERROR_SUCCESS)
+        return status;
     Statement query(db, "SELECT name, type FROM vals WHERE key_id=?1 ORDER BY rowid LIMIT 1 OFFSET ?2");
     if (!query.ok())
         return ERROR_NO_MORE_ITEMS;
