@@ -1,12 +1,18 @@
 #include "cordalib/app/RecordSearch.h"
 
 #include "cordalib/library/LessonRecord.h"
+#include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/SongRecord.h"
 #include "qvsystem/platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -37,6 +43,8 @@ public:
         static const CFoldedSearch search;
         return search;
     }
+
+    unsigned char Fold(unsigned char c) const { return m_fold[c]; }
 
     bool Contains(const std::string& text, const char* pattern, size_t patternLength) const
     {
@@ -101,6 +109,133 @@ struct Pattern {
 bool Contains(const std::string& field, const Pattern& pattern)
 {
     return CFoldedSearch::Get().Contains(field, pattern.data, pattern.length);
+}
+
+// The folded copy keeps each field up to its first zero byte, where stristr stops too,
+// and ends it with a zero byte, which no pattern holds: a match never spans two fields.
+void AppendFolded(std::string& out, const std::string& field)
+{
+    const void* zero = std::memchr(field.data(), 0, field.size());
+    const size_t length =
+        zero ? static_cast<size_t>(static_cast<const char*>(zero) - field.data()) : field.size();
+    const size_t start = out.size();
+    out.resize(start + length + 1);
+    const CFoldedSearch& search = CFoldedSearch::Get();
+    auto* target = reinterpret_cast<unsigned char*>(out.data() + start);
+    const auto* source = reinterpret_cast<const unsigned char*>(field.data());
+    for (size_t i = 0; i < length; ++i)
+        target[i] = search.Fold(source[i]);
+    target[length] = 0;
+}
+
+template <typename Record>
+bool IsCurrent(const CRecordSearchIndex::CFoldedTexts& folded, const CLibraryDatabase& database,
+               const std::vector<Record*>& records)
+{
+    return folded.database == &database && folded.revision == database.GetRevision() &&
+           folded.starts.size() == records.size() + 1;
+}
+
+template <typename Record, size_t N>
+void Build(CRecordSearchIndex::CFoldedTexts& folded, const CLibraryDatabase& database,
+           const std::vector<Record*>& records, const std::array<std::string Record::*, N>& fields)
+{
+    folded.text.clear();
+    folded.starts.clear();
+    folded.starts.reserve(records.size() + 1);
+    for (size_t r = 0; r < records.size(); ++r) {
+        // Records lie apart in memory: ask for the next ones while this one is copied.
+        if (r + 4 < records.size())
+            __builtin_prefetch(records[r + 4]);
+        folded.starts.push_back(folded.text.size());
+        for (std::string Record::*field : fields)
+            AppendFolded(folded.text, records[r]->*field);
+    }
+    folded.starts.push_back(folded.text.size());
+    folded.database = &database;
+    folded.revision = database.GetRevision();
+}
+
+constexpr size_t NOT_FOUND = static_cast<size_t>(-1);
+
+// The first position at or after pos where the (folded) pattern occurs in the folded text.
+// Sixteen starting places are tested at once for the pattern's first and last bytes;
+// only where both agree are the bytes between compared.
+size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, size_t length)
+{
+    if (length > size || pos > size - length)
+        return NOT_FOUND;
+    const size_t last = size - length; // the last place a match can start
+    const size_t middle = length > 2 ? length - 2 : 0;
+#ifdef __SSE2__
+    const __m128i first = _mm_set1_epi8(pattern[0]);
+    const __m128i final = _mm_set1_epi8(pattern[length - 1]);
+    while (pos + 15 <= last) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + length - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
+        while (mask != 0) {
+            const size_t at = pos + static_cast<size_t>(__builtin_ctz(mask));
+            if (std::memcmp(text + at + 1, pattern + 1, middle) == 0)
+                return at;
+            mask &= mask - 1;
+        }
+        pos += 16;
+    }
+#endif
+    for (; pos <= last; ++pos) {
+        if (text[pos] == pattern[0] && text[pos + length - 1] == pattern[length - 1] &&
+            std::memcmp(text + pos + 1, pattern + 1, middle) == 0)
+            return pos;
+    }
+    return NOT_FOUND;
+}
+
+// Which field of its record (0-based) a position of the folded text lies in.
+int FieldAt(const std::string& text, size_t recordStart, size_t pos)
+{
+    int field = 0;
+    const char* p = text.data() + recordStart;
+    const char* end = text.data() + pos;
+    while (const void* zero = std::memchr(p, 0, static_cast<size_t>(end - p))) {
+        ++field;
+        p = static_cast<const char*>(zero) + 1;
+    }
+    return field;
+}
+
+// field: 0 for any, otherwise the 1-based field in the copy.
+template <typename Record>
+void FindIn(const CRecordSearchIndex::CFoldedTexts& folded, const std::vector<Record*>& records,
+            const std::string& searchText, int field, std::vector<Record*>& out)
+{
+    out.clear();
+    const Pattern raw(searchText);
+    if (raw.length == 0) {
+        out = records;
+        return;
+    }
+    std::string pattern(raw.data, raw.length);
+    for (char& c : pattern)
+        c = static_cast<char>(CFoldedSearch::Get().Fold(static_cast<unsigned char>(c)));
+    const std::string& text = folded.text;
+    const std::vector<size_t>& starts = folded.starts;
+    size_t pos = 0;
+    while (true) {
+        const size_t at = FindNext(text.data(), text.size(), pos, pattern.data(), pattern.size());
+        if (at == NOT_FOUND)
+            break;
+        // The record whose fields hold the match: the last one starting at or before it.
+        const size_t r =
+            static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
+        if (field == 0 || FieldAt(text, starts[r], at) == field - 1) {
+            out.push_back(records[r]);
+            pos = starts[r + 1];
+        } else {
+            pos = at + 1;
+        }
+    }
 }
 
 int FieldFromName(const QString& name, std::initializer_list<const char*> names)
@@ -181,4 +316,38 @@ int SongSearchFieldFromName(const QString& name)
 int LessonSearchFieldFromName(const QString& name)
 {
     return FieldFromName(name, {"all", "title", "subtitle", "author"});
+}
+
+bool CRecordSearchIndex::FindSongs(const CLibraryDatabase& database, const std::string& text, int field,
+                                   std::vector<CSongRecord*>& out)
+{
+    out.clear();
+    if (field < songSearchAll || field >= SONG_SEARCH_FIELD_COUNT)
+        return false;
+    const std::vector<CSongRecord*>& songs = database.GetSongs();
+    if (!IsCurrent(m_songs, database, songs)) {
+        Build(m_songs, database, songs,
+              std::array{&CSongRecord::m_title, &CSongRecord::m_artist, &CSongRecord::m_album,
+                         &CSongRecord::m_composer, &CSongRecord::m_lyricist, &CSongRecord::m_arranger,
+                         &CSongRecord::m_transcriber});
+        ++m_builds;
+    }
+    FindIn(m_songs, songs, text, field, out);
+    return true;
+}
+
+bool CRecordSearchIndex::FindLessons(const CLibraryDatabase& database, const std::string& text, int field,
+                                     std::vector<CLessonRecord*>& out)
+{
+    out.clear();
+    if (field < lessonSearchAll || field >= LESSON_SEARCH_FIELD_COUNT)
+        return false;
+    const std::vector<CLessonRecord*>& lessons = database.GetLessons();
+    if (!IsCurrent(m_lessons, database, lessons)) {
+        Build(m_lessons, database, lessons,
+              std::array{&CLessonRecord::m_title, &CLessonRecord::m_subtitle, &CLessonRecord::m_author});
+        ++m_builds;
+    }
+    FindIn(m_lessons, lessons, text, field, out);
+    return true;
 }

@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -315,6 +316,7 @@ CLibraryDatabase::CLibraryDatabase()
     : m_created(COleDateTime::GetCurrentUTCTime()), m_modified(m_created),
       m_encodingSoftware(QLatin1String("")), m_path(QLatin1String(""))
 {
+    Touch();
 }
 
 CLibraryDatabase::~CLibraryDatabase()
@@ -368,6 +370,7 @@ void CLibraryDatabase::Load(CArchive& archive)
     reader.ReadDate(m_created);
     reader.ReadDate(m_modified);
     reader.ReadText(m_encodingSoftware);
+    Touch();
 
     const uint32_t songCount = reader.ReadInteger<uint32_t>();
     // The lesson count follows the songs.
@@ -392,8 +395,17 @@ void CLibraryDatabase::Load(CArchive& archive)
     reader.Finish();
 }
 
+void CLibraryDatabase::Touch()
+{
+    // One counter for every database, so that a database made where another was freed
+    // never repeats that one's revision.
+    static std::atomic<uint64_t> counter{0};
+    m_revision = ++counter;
+}
+
 void CLibraryDatabase::Clear()
 {
+    Touch();
     for (CSongRecord* song : m_songs)
         delete song;
     m_songs.clear();
@@ -450,6 +462,7 @@ CSongRecord* CLibraryDatabase::AppendSong(std::unique_ptr<CSongRecord> record)
 {
     if (!record)
         return nullptr;
+    Touch();
     m_songs.push_back(record.get());
     return record.release();
 }
@@ -458,6 +471,7 @@ CLessonRecord* CLibraryDatabase::AppendLesson(std::unique_ptr<CLessonRecord> rec
 {
     if (!record)
         return nullptr;
+    Touch();
     m_lessons.push_back(record.get());
     return record.release();
 }
@@ -484,7 +498,7 @@ bool CLibraryDatabase::RemoveSong(CSongRecord* record)
 {
     if (!RemoveRecord(m_songs, record))
         return false;
-    m_libraryModified = true;
+    SetModified();
     return true;
 }
 
@@ -492,7 +506,7 @@ bool CLibraryDatabase::RemoveLesson(CLessonRecord* record)
 {
     if (!RemoveRecord(m_lessons, record))
         return false;
-    m_libraryModified = true;
+    SetModified();
     return true;
 }
 

@@ -57,7 +57,19 @@ public:
     QString GetFileName() const;
 
     bool IsModified() const { return m_libraryModified; }
-    void SetModified(bool modified = true) { m_libraryModified = modified; }
+    // Whoever changes a record's fields marks the library modified afterwards: the save at
+    // shutdown and the caches of derived data (the search index) rely on it.
+    void SetModified(bool modified = true)
+    {
+        m_libraryModified = modified;
+        if (modified)
+            Touch();
+    }
+
+    // Changes whenever records are added, removed, cleared, loaded or marked modified, and
+    // is never the same for two databases of one process: derived data built at one
+    // revision is valid while the revision stays.
+    uint64_t GetRevision() const { return m_revision; }
 
     const std::vector<CSongRecord*>& GetSongs() const { return m_songs; }
     const std::vector<CLessonRecord*>& GetLessons() const { return m_lessons; }
@@ -97,6 +109,9 @@ public:
     static constexpr uint64_t MIN_LESSON_RECORD_SIZE = 32;
 
 private:
+    void Touch();
+
+    uint64_t m_revision = 0;
     COleDateTime m_created;
     COleDateTime m_modified;
     QString m_encodingSoftware;

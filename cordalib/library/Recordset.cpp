@@ -16,17 +16,22 @@
 
 namespace {
 
-// Records lie apart in memory: while one is read, the ones a few places ahead and their
-// texts are asked for, so that their cache misses overlap.
+// Records lie apart in memory, a cache miss each. Gathering one field of every record
+// first, in a loop that does nothing else, lets the processor have many of those misses
+// in flight at once; the work on the texts then runs over the gathered list, asking for
+// the texts a few entries ahead.
 template <typename Record, typename Field>
-inline void PrefetchAhead(const std::vector<Record*>& records, size_t i, Field field)
+void GatherTexts(const std::vector<Record*>& records, Field field, std::vector<std::string_view>& texts)
 {
-    if (i + 8 < records.size())
-        __builtin_prefetch(&field(*records[i + 8]));
-    if (i + 4 < records.size()) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(field(*records[i + 4]))>, std::string>)
-            __builtin_prefetch(field(*records[i + 4]).data());
-    }
+    texts.resize(records.size());
+    for (size_t i = 0; i < records.size(); ++i)
+        texts[i] = field(*records[i]);
+}
+
+inline void PrefetchText(const std::vector<std::string_view>& texts, size_t i)
+{
+    if (i + 8 < texts.size())
+        __builtin_prefetch(texts[i + 8].data());
 }
 
 template <typename T, typename Compare>
@@ -70,23 +75,34 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
     // walk through the weight table for texts that share a long start ("The ...").
     // Each key is padded with zeros to whole words, high byte first in each word; the
     // padding can only make a text compare as its longer twin, which the byte length
-    // then puts after it.
+    // then puts after it. The buffers stay with the thread: a list sorts again and again,
+    // and fresh memory for every sort would cost more in page faults than the sort.
     struct Keyed {
         uint64_t first;  // the key's first word, which decides most comparisons
         uint32_t offset; // of the key's words in the buffer
         uint32_t length; // of the key in bytes
-        T* entry;
+        void* entry;
     };
-    std::vector<uint64_t> words;
-    words.reserve(entries.size() * 4);
-    std::vector<Keyed> keyed;
+    struct Scratch {
+        std::vector<std::string_view> texts;
+        std::vector<uint64_t> words;
+        std::vector<Keyed> keyed;
+        std::string key;
+    };
+    static thread_local Scratch scratch;
+    std::vector<uint64_t>& words = scratch.words;
+    std::vector<Keyed>& keyed = scratch.keyed;
+    std::string& key = scratch.key;
+    std::vector<std::string_view>& texts = scratch.texts;
+    GatherTexts(
+        entries, [field](const T& t) -> const std::string& { return t.*field; }, texts);
+    words.clear();
+    keyed.clear();
     keyed.reserve(entries.size());
-    std::string key;
     for (size_t e = 0; e < entries.size(); ++e) {
-        T* entry = entries[e];
-        PrefetchAhead(entries, e, [field](const T& t) -> const std::string& { return t.*field; });
+        PrefetchText(texts, e);
         key.clear();
-        collation.AppendSortKey(entry->*field, key);
+        collation.AppendSortKey(texts[e], key);
         const size_t length = key.size();
         const size_t count = (length + 7) / 8;
         key.resize(count * 8, '\0');
@@ -99,7 +115,8 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
             words.push_back(word);
         }
         // Keys are a few bytes per character of a record's text: far below these limits.
-        keyed.push_back({words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length), entry});
+        keyed.push_back(
+            {words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length), entries[e]});
     }
     const uint64_t* base = words.data();
     const auto compare = [base](const Keyed& a, const Keyed& b) {
@@ -121,7 +138,7 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         std::sort(keyed.begin(), keyed.end(),
                   [&](const Keyed& a, const Keyed& b) { return compare(b, a) < 0; });
     for (size_t i = 0; i < keyed.size(); ++i)
-        entries[i] = keyed[i].entry;
+        entries[i] = static_cast<T*>(keyed[i].entry);
 }
 
 // Paths collate as UTF-16: one sort key per entry instead of collating at every
@@ -418,18 +435,28 @@ template <typename Recordset, typename Summary, typename Record, typename Key, t
 void BuildSummary(Recordset& recordset, const std::vector<Record*>& records, KeyOf keyOf, Key Summary::*field)
 {
     recordset.Clear();
-    using MapKey = std::conditional_t<std::is_same_v<Key, std::string>, std::string_view, Key>;
+    constexpr bool isText = std::is_same_v<Key, std::string>;
+    using MapKey = std::conditional_t<isText, std::string_view, Key>;
     std::unordered_map<MapKey, Summary*> groups;
-    for (size_t i = 0; i < records.size(); ++i) {
-        PrefetchAhead(records, i, keyOf);
-        const Key& key = keyOf(*records[i]);
-        auto [it, inserted] = groups.try_emplace(MapKey(key), nullptr);
+    const auto count = [&](MapKey key) {
+        auto [it, inserted] = groups.try_emplace(key, nullptr);
         if (inserted) {
             it->second = new Summary();
-            it->second->*field = key;
+            it->second->*field = Key(key);
             recordset.Add(it->second);
         }
         ++it->second->m_count;
+    };
+    if constexpr (isText) {
+        static thread_local std::vector<std::string_view> texts;
+        GatherTexts(records, keyOf, texts);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            PrefetchText(texts, i);
+            count(texts[i]);
+        }
+    } else {
+        for (const Record* record : records)
+            count(keyOf(*record));
     }
     recordset.Sort(0, true);
 }

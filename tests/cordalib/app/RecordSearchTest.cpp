@@ -4,11 +4,14 @@
 #include "cordalib/app/RecordSearch.h"
 
 #include "cordalib/library/LessonRecord.h"
+#include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/SongRecord.h"
 #include "qvsystem/system/TextUtilities.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -117,4 +120,156 @@ TEST(RecordSearch, CaseFoldsThroughTheCodePage)
     EXPECT_FALSE(SongMatchesSearch(song, "beatles", songSearchTitle));
     EXPECT_TRUE(SongMatchesSearch(song, "", songSearchTitle));
     EXPECT_FALSE(SongMatchesSearch(song, "the", 99));
+}
+
+namespace {
+
+std::unique_ptr<CSongRecord> RandomSong(std::mt19937& rng)
+{
+    auto song = std::make_unique<CSongRecord>();
+    song->SetTitle(RandomText(rng, 40));
+    song->SetArtist(RandomText(rng, 20));
+    song->SetAlbum(RandomText(rng, 20));
+    song->SetComposer(RandomText(rng, 12));
+    song->SetLyricist(RandomText(rng, 12));
+    song->SetArranger(RandomText(rng, 12));
+    song->SetTranscriber(RandomText(rng, 12));
+    return song;
+}
+
+std::vector<CSongRecord*> SongsBySearch(const CLibraryDatabase& database, const std::string& text, int field)
+{
+    std::vector<CSongRecord*> songs;
+    for (CSongRecord* song : database.GetSongs()) {
+        if (SongMatchesSearch(*song, text, field))
+            songs.push_back(song);
+    }
+    return songs;
+}
+
+std::vector<CLessonRecord*> LessonsBySearch(const CLibraryDatabase& database, const std::string& text,
+                                            int field)
+{
+    std::vector<CLessonRecord*> lessons;
+    for (CLessonRecord* lesson : database.GetLessons()) {
+        if (LessonMatchesSearch(*lesson, text, field))
+            lessons.push_back(lesson);
+    }
+    return lessons;
+}
+
+} // namespace
+
+// The index scans one folded copy of all records sixteen places at a time: a match that
+// spans two fields or two records, one in the last bytes of the copy, a hit credited to
+// the wrong record or field, or a record listed twice would each differ from the
+// record-by-record search on some of these.
+TEST(RecordSearchIndex, SameRecordsAsTheRecordSearchForEveryField)
+{
+    std::mt19937 rng(7);
+    CLibraryDatabase database;
+    for (int i = 0; i < 300; ++i) {
+        auto song = RandomSong(rng);
+        auto lesson = std::make_unique<CLessonRecord>();
+        lesson->SetTitle(song->GetTitle());
+        lesson->SetSubtitle(song->GetAlbum());
+        lesson->SetAuthor(song->GetArtist());
+        database.AddSong(std::move(song));
+        database.AddLesson(std::move(lesson));
+    }
+    std::vector<std::string> patterns = {"the", "THE", "\xc9t\xc9", "a", "s s", "the the the the the t", ""};
+    for (int i = 0; i < 80; ++i)
+        patterns.push_back(RandomText(rng, 1 + i % 24));
+    // A pattern that only the end of the last record's last field holds.
+    database.GetSongs().back()->SetTranscriber("zq");
+    database.GetLessons().back()->SetAuthor("zq");
+    database.SetModified();
+    patterns.push_back("ZQ");
+
+    CRecordSearchIndex index;
+    std::vector<CSongRecord*> songs;
+    std::vector<CLessonRecord*> lessons;
+    size_t found = 0;
+    for (const std::string& pattern : patterns) {
+        for (int field = songSearchAll; field < SONG_SEARCH_FIELD_COUNT; ++field) {
+            ASSERT_TRUE(index.FindSongs(database, pattern, field, songs));
+            ASSERT_EQ(songs, SongsBySearch(database, pattern, field))
+                << "'" << pattern << "' field " << field;
+            found += songs.size();
+        }
+        for (int field = lessonSearchAll; field < LESSON_SEARCH_FIELD_COUNT; ++field) {
+            ASSERT_TRUE(index.FindLessons(database, pattern, field, lessons));
+            ASSERT_EQ(lessons, LessonsBySearch(database, pattern, field))
+                << "'" << pattern << "' field " << field;
+        }
+    }
+    EXPECT_GT(found, 1000u);
+    EXPECT_EQ(index.GetBuildCount(), 2u) << "one copy of songs and one of lessons serve every search";
+
+    index.FindSongs(database, "zq", songSearchTranscriber, songs);
+    EXPECT_EQ(songs, std::vector<CSongRecord*>{database.GetSongs().back()});
+
+    EXPECT_FALSE(index.FindSongs(database, "the", SONG_SEARCH_FIELD_COUNT, songs));
+    EXPECT_TRUE(songs.empty());
+    EXPECT_FALSE(index.FindLessons(database, "the", -1, lessons));
+    EXPECT_TRUE(lessons.empty());
+}
+
+// A keystroke after an edit, a synchronization or a reload must see the library as it is
+// now: the copy is made again whenever the database has changed, and only then.
+TEST(RecordSearchIndex, FollowsEveryChangeOfTheLibrary)
+{
+    CLibraryDatabase database;
+    auto first = std::make_unique<CSongRecord>();
+    first->SetTitle("Yesterday");
+    CSongRecord* yesterday = database.AddSong(std::move(first));
+    CRecordSearchIndex index;
+    std::vector<CSongRecord*> songs;
+
+    index.FindSongs(database, "yester", songSearchAll, songs);
+    EXPECT_EQ(songs, std::vector<CSongRecord*>{yesterday});
+    index.FindSongs(database, "day", songSearchTitle, songs);
+    EXPECT_EQ(index.GetBuildCount(), 1u) << "an unchanged library is not copied again";
+
+    // An edit: the fields change, then the library is marked modified.
+    yesterday->SetTitle("Tomorrow");
+    database.SetModified();
+    index.FindSongs(database, "yester", songSearchAll, songs);
+    EXPECT_TRUE(songs.empty());
+    index.FindSongs(database, "MORROW", songSearchAll, songs);
+    EXPECT_EQ(songs, std::vector<CSongRecord*>{yesterday});
+
+    // A saved library is marked unmodified; its records stay as they are.
+    const uint64_t builds = index.GetBuildCount();
+    database.SetModified(false);
+    index.FindSongs(database, "morrow", songSearchAll, songs);
+    EXPECT_EQ(index.GetBuildCount(), builds);
+
+    auto second = std::make_unique<CSongRecord>();
+    second->SetArtist("Tomorrow People");
+    CSongRecord* people = database.AddSong(std::move(second));
+    index.FindSongs(database, "morrow", songSearchAll, songs);
+    EXPECT_EQ(songs, (std::vector<CSongRecord*>{yesterday, people}));
+
+    database.RemoveSong(yesterday);
+    index.FindSongs(database, "morrow", songSearchAll, songs);
+    EXPECT_EQ(songs, std::vector<CSongRecord*>{people});
+
+    // Another database, even one made where an earlier one was, is another library.
+    std::optional<CLibraryDatabase> place;
+    place.emplace();
+    auto third = std::make_unique<CSongRecord>();
+    third->SetTitle("Morrowind");
+    place->AddSong(std::move(third));
+    index.FindSongs(*place, "morrow", songSearchAll, songs);
+    EXPECT_EQ(songs.size(), 1u);
+    place.reset();
+    place.emplace();
+    place->AppendSong(std::make_unique<CSongRecord>());
+    index.FindSongs(*place, "morrow", songSearchAll, songs);
+    EXPECT_TRUE(songs.empty());
+
+    database.Clear();
+    index.FindSongs(database, "", songSearchAll, songs);
+    EXPECT_TRUE(songs.empty());
 }
