@@ -33,6 +33,9 @@ QString DescribeException(const CException& exception);
 void Report(unsigned formatId, const QString& path, const QString& cause, const ErrorSink& sink);
 
 inline constexpr int DATABASE_ARCHIVE_BUFFER = 4096;
+// A library of many thousand records is megabytes: written in large blocks, not in
+// thousands of small writes. The bytes are the same whatever the block size.
+inline constexpr int DATABASE_SAVE_BUFFER = 256 * 1024;
 
 template <typename Database> bool Load(Database& database, const QString& path, const ErrorSink& sink)
 {
@@ -77,7 +80,7 @@ bool Save(Database& database, const QString& path, const QString& encodingSoftwa
         Report(IDS_DATABASE_SAVE_ERROR, path, DescribeException(fileError), sink);
         return false;
     }
-    CArchive archive(&file, CArchive::store, DATABASE_ARCHIVE_BUFFER);
+    CArchive archive(&file, CArchive::store, DATABASE_SAVE_BUFFER);
     try {
         database.SetEncodingSoftware(encodingSoftware);
         database.Save(archive);

@@ -57,7 +57,7 @@ QByteArray JoinNative(const QByteArray& folder, const QByteArray& name)
     return path;
 }
 
-// Closes the descriptor or the directory stream on every path out.
+// Closes the descriptor on every path out.
 class FolderHandle {
 public:
     explicit FolderHandle(int fd) : m_fd(fd) {}
@@ -65,30 +65,33 @@ public:
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
-    DIR* Open()
-    {
-        m_dir = fdopendir(m_fd);
-        return m_dir;
-    }
     void Close()
     {
-        if (m_dir)
-            closedir(m_dir);
-        else if (m_fd >= 0)
+        if (m_fd >= 0)
             close(m_fd);
-        m_dir = nullptr;
         m_fd = -1;
     }
 
 private:
     int m_fd;
-    DIR* m_dir = nullptr;
 };
+
+// Whether the permission bits alone let this process read the file. Only a yes is sure
+// (an access control list could still refuse); for a no, the kernel is asked.
+bool BitsPermitReading(const struct stat& info, uid_t user)
+{
+    if (user == 0)
+        return true;
+    if (info.st_uid == user)
+        return (info.st_mode & S_IRUSR) != 0;
+    // Group or not, a reader who is not the owner may read when both classes may.
+    return (info.st_mode & S_IRGRP) != 0 && (info.st_mode & S_IROTH) != 0;
+}
 
 } // namespace
 
 CFolderScanner::CFolderScanner(IProgressWindow* window, QStringList& errors, FileFound fileFound)
-    : m_pWindow(window), m_errors(errors), m_fileFound(std::move(fileFound))
+    : m_pWindow(window), m_errors(errors), m_fileFound(std::move(fileFound)), m_user(geteuid())
 {
 }
 
@@ -167,74 +170,28 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
     }
     if (!m_visited.insert(FolderId{info.st_dev, info.st_ino}).second)
         return true; // reached before in this run: its files are handled already
-    DIR* dir = handle.Open();
-    if (!dir) {
-        AddError(nativePath, errno);
-        MarkIncomplete(nativePath);
-        return true;
-    }
-
-    const int folder = dirfd(dir);
+    // The entries straight from the kernel, in large blocks: a directory stream would
+    // cost two more calls per folder to set up.
+    m_listing.resize(LISTING_BUFFER_SIZE);
     std::vector<QByteArray> subfolders;
     for (;;) {
         if (CheckCancel())
             return false;
-        errno = 0;
-        const dirent* entry = readdir(dir);
-        if (!entry) {
-            if (errno != 0) {
+        const ssize_t got = getdents64(fd, m_listing.data(), m_listing.size());
+        if (got <= 0) {
+            if (got < 0) {
                 AddError(nativePath, errno);
                 MarkIncomplete(nativePath);
             }
             break;
         }
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        EntryKind kind = KindOf(entry->d_type);
-        if (kind == EntryKind::other)
-            continue;
-        const size_t length = std::strlen(name);
-        const bool tablature = IsTablatureFileName(name, length);
-        if (kind == EntryKind::file && !tablature)
-            continue;
-        if (kind == EntryKind::unknown) {
-            // File systems that give no type in the listing: ask for it.
-            struct stat entryInfo;
-            if (fstatat(folder, name, &entryInfo, AT_SYMLINK_NOFOLLOW) != 0) {
-                const int error = errno;
-                const QByteArray path = JoinNative(nativePath, QByteArray(name));
-                AddError(path, error);
-                MarkIncomplete(path);
-                continue;
-            }
-            kind = KindOfMode(entryInfo.st_mode);
+        for (ssize_t offset = 0; offset < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(m_listing.data() + offset);
+            offset += entry->d_reclen;
+            if (CheckCancel())
+                return false;
+            HandleEntry(fd, nativePath, entry->d_name, entry->d_type, subfolders);
         }
-        if (kind == EntryKind::link) {
-            struct stat target;
-            if (fstatat(folder, name, &target, 0) != 0) {
-                const int error = errno;
-                if (error == ENOENT || error == ELOOP || error == ENOTDIR)
-                    continue; // dangling
-                const QByteArray path = JoinNative(nativePath, QByteArray(name));
-                AddError(path, error);
-                MarkIncomplete(path);
-                continue;
-            }
-            if (S_ISDIR(target.st_mode)) {
-                m_pendingLinks.push_back(JoinNative(nativePath, QByteArray(name)));
-                continue;
-            }
-            if (!S_ISREG(target.st_mode))
-                continue;
-            kind = EntryKind::file;
-        }
-        if (kind == EntryKind::folder)
-            subfolders.push_back(JoinNative(nativePath, QByteArray(name)));
-        else if (kind == EntryKind::file && tablature)
-            m_fileFound(QFile::decodeName(JoinNative(
-                            nativePath, QByteArray::fromRawData(name, static_cast<qsizetype>(length)))),
-                        CScannedFile(folder, name));
     }
     handle.Close();
 
@@ -247,18 +204,65 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
     return true;
 }
 
-bool CScannedFile::GetLastWriteTime(FILETIME& time) const
+void CFolderScanner::HandleEntry(int folder, const QByteArray& nativePath, const char* name,
+                                 unsigned char type, std::vector<QByteArray>& subfolders)
+{
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        return;
+    EntryKind kind = KindOf(type);
+    if (kind == EntryKind::other)
+        return;
+    const size_t length = std::strlen(name);
+    const bool tablature = IsTablatureFileName(name, length);
+    if (kind == EntryKind::file && !tablature)
+        return;
+    if (kind == EntryKind::unknown) {
+        // File systems that give no type in the listing: ask for it.
+        struct stat entryInfo;
+        if (fstatat(folder, name, &entryInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int error = errno;
+            const QByteArray path = JoinNative(nativePath, QByteArray(name));
+            AddError(path, error);
+            MarkIncomplete(path);
+            return;
+        }
+        kind = KindOfMode(entryInfo.st_mode);
+    }
+    if (kind == EntryKind::link) {
+        struct stat target;
+        if (fstatat(folder, name, &target, 0) != 0) {
+            const int error = errno;
+            if (error == ENOENT || error == ELOOP || error == ENOTDIR)
+                return; // dangling
+            const QByteArray path = JoinNative(nativePath, QByteArray(name));
+            AddError(path, error);
+            MarkIncomplete(path);
+            return;
+        }
+        if (S_ISDIR(target.st_mode)) {
+            m_pendingLinks.push_back(JoinNative(nativePath, QByteArray(name)));
+            return;
+        }
+        if (!S_ISREG(target.st_mode))
+            return;
+        kind = EntryKind::file;
+    }
+    if (kind == EntryKind::folder)
+        subfolders.push_back(JoinNative(nativePath, QByteArray(name)));
+    else if (kind == EntryKind::file && tablature)
+        m_fileFound(QFile::decodeName(JoinNative(
+                        nativePath, QByteArray::fromRawData(name, static_cast<qsizetype>(length)))),
+                    CScannedFile(folder, name, m_user));
+}
+
+bool CScannedFile::GetState(FILETIME& time, bool& readable) const
 {
     struct stat info;
     if (fstatat(m_folder, m_name, &info, 0) != 0)
         return false;
     time = AfxTimespecToFileTime(info.st_mtim);
+    readable = BitsPermitReading(info, m_user) || faccessat(m_folder, m_name, R_OK, AT_EACCESS) == 0;
     return true;
-}
-
-bool CScannedFile::IsReadable() const
-{
-    return faccessat(m_folder, m_name, R_OK, AT_EACCESS) == 0;
 }
 
 bool CFolderScanner::IsInIncompleteFolder(const QString& path) const

@@ -1,7 +1,7 @@
 #pragma once
 // Walks synchronized folders for tablature files (.crd, any letter case).
 //
-// Directory entries come from readdir with their d_type, so a file costs no stat here.
+// Directory entries come from the kernel with their type, so a file costs no stat here.
 // Every folder scanned is remembered by device and inode: a folder reached a second time
 // (a nested synchronized folder, a link to an ancestor, a link loop) is not scanned again,
 // so no file is handled twice and every walk ends. Links to folders are followed only
@@ -29,21 +29,27 @@
 #include <deque>
 #include <functional>
 #include <unordered_set>
+#include <vector>
 
 // A tablature file the walk found, while its folder is open: its state can be asked for
 // relative to the folder, without walking the whole path again.
 class CScannedFile {
 public:
-    CScannedFile(int folderDescriptor, const char* name) : m_folder(folderDescriptor), m_name(name) {}
+    // user: the effective user of the walk, for the permission bits.
+    CScannedFile(int folderDescriptor, const char* name, uid_t user)
+        : m_folder(folderDescriptor), m_name(name), m_user(user)
+    {
+    }
 
-    // The last write time (of a link's target); false when it cannot be read.
-    bool GetLastWriteTime(FILETIME& time) const;
-    // Whether this process may open the file for reading.
-    bool IsReadable() const;
+    // The last write time (of a link's target) and whether this process may open the file
+    // for reading. One look at the file decides where its permission bits allow reading;
+    // the kernel is asked only where they seem not to. False when it cannot be looked at.
+    bool GetState(FILETIME& time, bool& readable) const;
 
 private:
     int m_folder;
     const char* m_name;
+    uid_t m_user;
 };
 
 class CFolderScanner {
@@ -86,6 +92,9 @@ private:
 
     // Opens and walks one folder; followLink allows the final component to be a link.
     bool Walk(const QByteArray& nativePath, bool followLink);
+    // One entry of an open folder: a file is reported, a folder noted for later.
+    void HandleEntry(int folder, const QByteArray& nativePath, const char* name, unsigned char type,
+                     std::vector<QByteArray>& subfolders);
     bool CheckCancel();
     void AddError(const QByteArray& nativePath, int error);
     void MarkIncomplete(const QByteArray& nativePath);
@@ -97,6 +106,9 @@ private:
     std::deque<QByteArray> m_pendingLinks;
     QStringList m_incompleteFolders;
     bool m_bCancelled = false;
+    uid_t m_user; // asked once per walk, not once per file
+    static constexpr size_t LISTING_BUFFER_SIZE = 64 * 1024;
+    std::vector<char> m_listing; // the entries of the folder being listed
 };
 
 // The path without trailing separators (the root stays "/").

@@ -136,8 +136,8 @@ bool CompareKnownFile(CSyncContext& context, const QString& path, const CScanned
     // last write time means unchanged. A file that cannot be read still goes through the
     // comparison, which reports it.
     FILETIME lastWriteTime = 0;
-    if (file.GetLastWriteTime(lastWriteTime) && lastWriteTime == record->GetLastWriteTime() &&
-        file.IsReadable()) {
+    bool readable = false;
+    if (file.GetState(lastWriteTime, readable) && lastWriteTime == record->GetLastWriteTime() && readable) {
         byPath.erase(it);
         handled = true;
         return true;

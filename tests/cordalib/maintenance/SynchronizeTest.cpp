@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -421,6 +422,58 @@ TEST_F(SynchronizeTest, UnreadableFolderAndFileKeepTheirRecords)
     EXPECT_EQ(results.m_errors.filter(Path("A/locked") + " - ").size(), 1);
     EXPECT_EQ(results.m_errors.filter(Path("A/new-unreadable.crd") + " - ").size(), 1);
     EXPECT_EQ(results.m_errors.filter(unreadable + " - ").size(), 1);
+}
+
+// An unchanged file is judged readable from its permission bits where they are sure and
+// by the kernel where they are not: a reader who is not the owner, the owner whose own
+// bits refuse while others may read, group-only files. Whatever the bits, the sync must
+// report exactly the files the kernel would not let this user open.
+TEST_F(SynchronizeTest, UnchangedFilesAreReadableExactlyWhenTheKernelSaysSo)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to sync as another user";
+    const QString a = Folder("A");
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool ownedByReader;
+    };
+    const Case cases[] = {{"a.crd", 0644, false}, {"b.crd", 0604, false}, {"c.crd", 0640, false},
+                          {"d.crd", 0400, false}, {"e.crd", 0004, false}, {"f.crd", 0044, true},
+                          {"g.crd", 0400, true},  {"h.crd", 0000, true},  {"i.crd", 0040, false}};
+    for (const Case& c : cases)
+        Write(QStringLiteral("A/") + c.name, CrdWriter::Song(c.name));
+    Sync({a});
+    ASSERT_EQ(m_database.GetSongCount(), std::size(cases));
+    QStringList refused;
+    for (const Case& c : cases) {
+        const QByteArray path = QFile::encodeName(Path(QStringLiteral("A/") + c.name));
+        ASSERT_EQ(chmod(path.constData(), c.mode), 0);
+        if (c.ownedByReader) {
+            ASSERT_EQ(chown(path.constData(), 65534, 65534), 0);
+        }
+    }
+    CSyncResults results;
+    {
+        Unprivileged unprivileged(Root());
+        for (const Case& c : cases) {
+            const QString path = Path(QStringLiteral("A/") + c.name);
+            const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                refused.append(path);
+            else
+                close(fd);
+        }
+        results = Sync({a});
+    }
+    ASSERT_FALSE(refused.isEmpty());
+    ASSERT_LT(refused.size(), static_cast<qsizetype>(std::size(cases)));
+    QStringList reported;
+    for (const QString& error : results.m_errors)
+        reported.append(error.section(QStringLiteral(" - "), 0, 0));
+    reported.sort();
+    EXPECT_EQ(reported, refused) << results.m_errors.join("\n").toStdString();
+    EXPECT_EQ(m_database.GetSongCount(), std::size(cases)) << "no record is lost for being unreadable";
 }
 
 // Files that disappear between the listing and their comparison add error lines; their
