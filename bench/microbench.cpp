@@ -10,6 +10,7 @@
 // A benchmark whose input is not given is not registered. Every benchmark runs its
 // operation once untimed first, so each repetition sees warm caches and a built collation.
 #include "cordalib/app/DatabaseFile.h"
+#include "cordalib/app/HeapSetup.h"
 #include "cordalib/app/RecordSearch.h"
 #include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/Recordset.h"
@@ -235,6 +236,8 @@ void Register(const char* name, const std::function<void(benchmark::State&)>& fu
 
 int main(int argc, char** argv)
 {
+    // As the programs do, so that loading measures what they see.
+    PrepareHeapForLibrary();
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

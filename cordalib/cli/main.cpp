@@ -1,4 +1,5 @@
 // cordalib-cli: the command-line librarian.
+#include "cordalib/app/HeapSetup.h"
 #include "cordalib/cli/CordaLibCli.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    PrepareHeapForLibrary();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Corda Librarian"));
     QStringList arguments = QCoreApplication::arguments();
