@@ -68,6 +68,20 @@ void StoreChecksumOf(const QString& path, std::string& checksum)
         checksum = std::move(text);
 }
 
+// The same through a file already open: the whole file from its first byte, without
+// looking the path up again.
+void StoreChecksumOf(CFile& file, std::string& checksum)
+{
+    std::string text;
+    try {
+        file.SeekToBegin();
+    } catch (const CException&) {
+        return;
+    }
+    if (AfxGenerateFileMD5Checksum(file, text) && !text.empty())
+        checksum = std::move(text);
+}
+
 void MarkLibraryModified()
 {
     if (CLibraryDatabase* database = CLibraryDatabase::GetActive())
@@ -239,8 +253,8 @@ bool CSongRecord::ReadFromFile(bool showErrors, QString* errorText)
         MarkLibraryModified();
         taken = true;
     }
+    StoreChecksumOf(file, m_checksum);
     file.Abort();
-    StoreChecksumOf(m_path, m_checksum);
     return taken;
 }
 
@@ -333,8 +347,8 @@ bool CLessonRecord::ReadFromFile(bool showErrors, QString* errorText)
         MarkLibraryModified();
         taken = true;
     }
+    StoreChecksumOf(file, m_checksum);
     file.Abort();
-    StoreChecksumOf(m_path, m_checksum);
     return taken;
 }
 
