@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -343,6 +346,39 @@ void CCordaFileHeader::WriteLegacy(CArchive& archive) const
         archive << m_extraTexts[1];
 }
 
+namespace {
+
+// Files up to this size are read in one piece, the header parsed and the checksum taken
+// from the same bytes: a library holds thousands of them, and each further call on the
+// file (a second status, seeks, a second read of the header's block) costs as much as
+// hashing a few kilobytes.
+constexpr uint64_t WHOLE_FILE_LIMIT = 4 << 20;
+
+bool ReadWholeFile(CFile& file, uint64_t size, CCordaFileHeader& header, std::string& checksum)
+{
+    static thread_local std::vector<unsigned char> bytes;
+    bytes.resize(static_cast<size_t>(size));
+    // The checksum covers what the file held when it was opened, as far as it still does.
+    const unsigned got = size == 0 ? 0 : file.Read(bytes.data(), static_cast<unsigned>(size));
+    CMemFile memory(bytes.data(), got, file.GetFilePath());
+    CArchive archive(&memory, CArchive::load, 4096);
+    try {
+        header.Read(archive);
+        archive.Close();
+    } catch (...) {
+        archive.Abort();
+        throw;
+    }
+    MD5_CTX context;
+    AfxMD5Init(&context);
+    AfxMD5Update(&context, bytes.data(), got);
+    unsigned char digest[MD5_DIGEST_LENGTH] = {};
+    AfxMD5Final(digest, &context);
+    return AfxFormatMD5Checksum(digest, checksum);
+}
+
+} // namespace
+
 bool ReadHeaderFromFile(const QString& path, CCordaFileHeader& header, FILETIME* lastWriteTime,
                         std::string* checksum, QString* errorText)
 {
@@ -361,13 +397,17 @@ bool ReadHeaderFromFile(const QString& path, CCordaFileHeader& header, FILETIME*
             error.GetErrorMessage(*errorText);
         return false;
     }
-    if (lastWriteTime) {
-        *lastWriteTime = 0;
-        file.GetLastWriteTime(*lastWriteTime);
-    }
+    // One look at the open file for both its time and its size.
+    struct stat info;
+    const bool haveInfo = fstat(file.m_hFile, &info) == 0;
+    if (lastWriteTime)
+        *lastWriteTime = haveInfo ? AfxTimespecToFileTime(info.st_mtim) : 0;
 
     try {
-        const uint64_t size = checksum ? file.GetLength() : 0;
+        const uint64_t size =
+            checksum ? (haveInfo ? static_cast<uint64_t>(info.st_size) : file.GetLength()) : 0;
+        if (checksum && size <= WHOLE_FILE_LIMIT)
+            return ReadWholeFile(file, size, header, *checksum);
         {
             CArchive archive(&file, CArchive::load, 4096);
             try {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -246,4 +248,80 @@ QString CFile::GetFileName() const
 {
     const qsizetype slash = m_strFileName.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? m_strFileName : m_strFileName.mid(slash + 1);
+}
+
+CMemFile::CMemFile(const unsigned char* data, uint64_t size, const QString& path)
+    : m_data(data), m_size(data ? size : 0)
+{
+    m_strFileName = path;
+}
+
+bool CMemFile::Open(const QString&, unsigned, CFileException* error)
+{
+    if (error)
+        *error = CFileException(CFileException::accessDenied, EACCES, m_strFileName);
+    return false;
+}
+
+void CMemFile::Close() {}
+
+void CMemFile::Abort() {}
+
+unsigned CMemFile::Read(void* buffer, unsigned count)
+{
+    if (count == 0)
+        return 0;
+    if (!buffer)
+        throw CFileException(CFileException::genericException, EFAULT, m_strFileName);
+    const uint64_t left = m_position < m_size ? m_size - m_position : 0;
+    const auto n = static_cast<unsigned>(std::min<uint64_t>(count, left));
+    if (n != 0)
+        std::memcpy(buffer, m_data + m_position, n);
+    m_position += n;
+    return n;
+}
+
+void CMemFile::Write(const void*, unsigned)
+{
+    throw CFileException(CFileException::accessDenied, EACCES, m_strFileName);
+}
+
+void CMemFile::Flush() {}
+
+uint64_t CMemFile::Seek(int64_t offset, unsigned from)
+{
+    int64_t base;
+    switch (from) {
+    case begin:
+        base = 0;
+        break;
+    case current:
+        base = static_cast<int64_t>(m_position);
+        break;
+    case end:
+        base = static_cast<int64_t>(m_size);
+        break;
+    default:
+        throw CFileException(CFileException::badSeek, EINVAL, m_strFileName);
+    }
+    // As lseek: any position at or after the start, past the end included.
+    if ((offset < 0 && base < -offset) || (offset > 0 && base > INT64_MAX - offset))
+        throw CFileException(CFileException::badSeek, EINVAL, m_strFileName);
+    m_position = static_cast<uint64_t>(base + offset);
+    return m_position;
+}
+
+uint64_t CMemFile::GetPosition() const
+{
+    return m_position;
+}
+
+uint64_t CMemFile::GetLength() const
+{
+    return m_size;
+}
+
+void CMemFile::SetLength(uint64_t)
+{
+    throw CFileException(CFileException::accessDenied, EACCES, m_strFileName);
 }

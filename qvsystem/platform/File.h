@@ -76,3 +76,27 @@ protected:
     QString m_strFileName;
     unsigned m_openFlags = 0;
 };
+
+// Reading from bytes already in memory through the file interface, so that an archive
+// can parse what was read from a file in one piece. The bytes stay the caller's and must
+// outlive it; writing is refused. Errors name the path given.
+class QVSYSTEM_EXPORT CMemFile : public CFile {
+public:
+    CMemFile(const unsigned char* data, uint64_t size, const QString& path);
+
+    bool Open(const QString& path, unsigned openFlags, CFileException* error = nullptr) override;
+    void Close() override;
+    void Abort() override;
+    unsigned Read(void* buffer, unsigned count) override;
+    void Write(const void* buffer, unsigned count) override; // throws accessDenied
+    void Flush() override;
+    uint64_t Seek(int64_t offset, unsigned from) override;
+    uint64_t GetPosition() const override;
+    uint64_t GetLength() const override;
+    void SetLength(uint64_t length) override; // throws accessDenied
+
+private:
+    const unsigned char* m_data;
+    uint64_t m_size;
+    uint64_t m_position = 0;
+};

@@ -561,6 +561,26 @@ TEST_F(HeaderFileTest, ReadHeaderFromFileChecksumAndTime)
     EXPECT_EQ(time, 132000000000000000ULL);
     EXPECT_EQ(checksum, corda::test::Md5sumOf(path));
 
+    // Files up to a few megabytes are read in one piece, larger ones in blocks: both give
+    // the same header, time and checksum, on either side of the boundary.
+    const QByteArray head = Song4("T", "A", 1);
+    for (const qsizetype total : {qsizetype{4 << 20} - 1, qsizetype{4 << 20}, qsizetype{4 << 20} + 1}) {
+        const QString big = Write(QStringLiteral("big.crd"), head + Remainder(total - head.size(), 7));
+        ASSERT_EQ(QFileInfo(big).size(), total);
+        header.SetTitle("stale");
+        ASSERT_TRUE(ReadHeaderFromFile(big, header, &time, &checksum, &error)) << error.toStdString();
+        EXPECT_EQ(header.GetTitle(), "T");
+        EXPECT_EQ(checksum, corda::test::Md5sumOf(big)) << total;
+    }
+    // A damaged header reads the same, small or large.
+    for (const int remainder : {100, 5 << 20}) {
+        const QString bad = Write(QStringLiteral("bad.crd"),
+                                  ByteWriter().Raw("RIFF").U16(4).Bytes() + Remainder(remainder, 3));
+        EXPECT_FALSE(ReadHeaderFromFile(bad, header, &time, &checksum, &error));
+        EXPECT_EQ(error, QStringLiteral("The file contains an invalid file header tag.")) << remainder;
+        EXPECT_TRUE(checksum.empty());
+    }
+
     EXPECT_FALSE(ReadHeaderFromFile(QString(), header, nullptr, nullptr, &error));
     EXPECT_FALSE(
         ReadHeaderFromFile(m_dir.filePath(QStringLiteral("none.crd")), header, &time, &checksum, &error));

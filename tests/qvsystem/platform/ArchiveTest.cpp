@@ -324,3 +324,50 @@ TEST_F(ArchiveTest, ErrorsCarryTheirCauses)
         EXPECT_EQ(e.m_cause, CFileException::diskFull);
     }
 }
+
+// An archive over bytes in memory reads what one over the file holding them reads, and
+// throws the same end-of-file error, naming the same path, when the bytes run out. The
+// memory file never reads outside its bytes, refuses writes and seeks as lseek does.
+TEST_F(ArchiveTest, MemoryFileReadsAsTheFileDoes)
+{
+    const QString path = Path("memory.bin");
+    const QByteArray bytes =
+        Store(path, [](CArchive& ar) { ar << QString(300, QLatin1Char('w')) << uint32_t{0xA1B2C3D4}; });
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    {
+        CMemFile memory(data, static_cast<uint64_t>(bytes.size()), path);
+        CArchive ar(&memory, CArchive::load);
+        QString text;
+        uint32_t number = 0;
+        ar >> text >> number;
+        EXPECT_EQ(text, QString(300, QLatin1Char('w')));
+        EXPECT_EQ(number, 0xA1B2C3D4u);
+    }
+    // Cut short: the error of a truncated file, with its path.
+    CMemFile cut(data, static_cast<uint64_t>(bytes.size() - 10), path);
+    CArchive ar(&cut, CArchive::load);
+    QString text;
+    uint32_t number = 0;
+    try {
+        ar >> text >> number;
+        FAIL() << "read past the end of the bytes";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::endOfFile);
+        EXPECT_EQ(e.m_strFileName, path);
+    }
+
+    CMemFile memory(data, 8, path);
+    unsigned char buffer[16] = {};
+    EXPECT_EQ(memory.Seek(6, CFile::begin), 6u);
+    EXPECT_EQ(memory.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(std::memcmp(buffer, data + 6, 2), 0);
+    EXPECT_EQ(memory.Read(buffer, sizeof buffer), 0u);
+    EXPECT_EQ(memory.Seek(100, CFile::begin), 100u) << "past the end, as lseek";
+    EXPECT_EQ(memory.Read(buffer, sizeof buffer), 0u);
+    EXPECT_EQ(memory.Seek(-3, CFile::end), 5u);
+    EXPECT_THROW(memory.Seek(-6, CFile::current), CFileException);
+    EXPECT_EQ(memory.GetPosition(), 5u);
+    EXPECT_EQ(memory.GetLength(), 8u);
+    EXPECT_THROW(memory.Write(buffer, 1), CFileException);
+    EXPECT_THROW(memory.SetLength(1), CFileException);
+}
