@@ -12,7 +12,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <type_traits>
 
 using namespace MaintenanceStrings;
@@ -159,29 +163,155 @@ bool CompareKnownFile(CSyncContext& context, const QString& path, const CScanned
     return true;
 }
 
+// Reading new files (header and checksum of every byte) is most of a first
+// synchronization. Helper threads read them while the walk goes on; when it ends, the
+// walking thread reads what is left beside them. The results are taken in the order the
+// walk found the files, so a run gives the same plan, records and error report whatever
+// the threads did.
+class CNewFileReader {
+public:
+    struct CJob {
+        QString path;
+        qsizetype errorPosition = 0; // where its error line goes among the walk's own
+        std::unique_ptr<CSongRecord> song;
+        std::unique_ptr<CLessonRecord> lesson;
+        QString errorText; // set when the file could not be read
+        bool failed = false;
+    };
+
+    explicit CNewFileReader(const COleDateTime& startTime) : m_startTime(startTime)
+    {
+        // Beyond a few readers the disk, not the processor, sets the pace.
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned helpers = cores > 1 ? std::min(cores - 1, 3u) : 0;
+        for (unsigned i = 0; i < helpers; ++i)
+            m_helpers.emplace_back([this] { Help(); });
+    }
+    // Unread files are dropped (a cancelled run); helpers finish the file in hand.
+    ~CNewFileReader()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopped = true;
+        }
+        m_wake.notify_all();
+        Join();
+    }
+    CNewFileReader(const CNewFileReader&) = delete;
+    CNewFileReader& operator=(const CNewFileReader&) = delete;
+
+    void Add(const QString& path, qsizetype errorPosition)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            CJob& job = m_jobs.emplace_back();
+            job.path = path;
+            job.errorPosition = errorPosition;
+        }
+        m_wake.notify_one();
+    }
+
+    // Reads what is left, with the helpers, and hands every job over in the order added.
+    std::deque<CJob>& Finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_closed = true;
+        }
+        m_wake.notify_all();
+        while (CJob* job = Take(false))
+            Read(*job);
+        Join();
+        return m_jobs;
+    }
+
+private:
+    // The next job to read; a helper waits for one until the list is closed.
+    CJob* Take(bool wait)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (wait)
+            m_wake.wait(lock, [this] { return m_stopped || m_closed || m_next < m_jobs.size(); });
+        if (m_stopped || m_next >= m_jobs.size())
+            return nullptr;
+        // A deque keeps its elements where they are while more are added.
+        return &m_jobs[m_next++];
+    }
+
+    void Help()
+    {
+        while (CJob* job = Take(true))
+            Read(*job);
+    }
+
+    void Read(CJob& job) const
+    {
+        try {
+            CCordaFileHeader header;
+            FILETIME lastWriteTime = 0;
+            std::string checksum;
+            if (!ReadHeaderFromFile(job.path, header, &lastWriteTime, &checksum, &job.errorText)) {
+                job.failed = true;
+                return;
+            }
+            if (header.GetFileType() == cordaFileLesson)
+                job.lesson = NewLesson(header, job.path, m_startTime, lastWriteTime, checksum);
+            else
+                job.song = NewSong(header, job.path, m_startTime, lastWriteTime, checksum);
+        } catch (const std::exception& e) {
+            // Nothing may leave a helper thread; the file is reported as unreadable.
+            job.failed = true;
+            job.errorText = QString::fromLocal8Bit(e.what());
+        }
+    }
+
+    void Join()
+    {
+        for (std::thread& helper : m_helpers) {
+            if (helper.joinable())
+                helper.join();
+        }
+    }
+
+    const COleDateTime m_startTime;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<CJob> m_jobs;
+    size_t m_next = 0;
+    bool m_closed = false;
+    bool m_stopped = false;
+    std::vector<std::thread> m_helpers;
+};
+
 // A path reaches this once at most: the walk never enters a folder twice.
-void ScanFile(CSyncContext& context, const QString& path, const CScannedFile& file)
+void ScanFile(CSyncContext& context, CNewFileReader& reader, const QString& path, const CScannedFile& file)
 {
     bool handled = false;
     if (!CompareKnownFile<CSongRecord>(context, path, file, handled))
         CompareKnownFile<CLessonRecord>(context, path, file, handled);
-    if (handled)
-        return;
+    if (!handled)
+        reader.Add(path, context.m_scanErrors.size());
+}
 
-    CCordaFileHeader header;
-    FILETIME lastWriteTime = 0;
-    std::string checksum;
-    QString errorText;
-    if (!ReadHeaderFromFile(path, header, &lastWriteTime, &checksum, &errorText)) {
-        context.m_scanErrors.append(FormatErrorLine(path, errorText));
-        return;
+// The new files in the order found; their error lines where the walk would have put them.
+void TakeNewFiles(CSyncContext& context, std::deque<CNewFileReader::CJob>& jobs)
+{
+    QStringList errors;
+    qsizetype walkErrors = 0;
+    for (CNewFileReader::CJob& job : jobs) {
+        if (job.failed) {
+            while (walkErrors < job.errorPosition)
+                errors.append(context.m_scanErrors.at(walkErrors++));
+            errors.append(FormatErrorLine(job.path, job.errorText));
+        } else if (job.lesson) {
+            context.m_newLessonFiles.push_back({job.path, std::move(job.lesson)});
+        } else if (job.song) {
+            context.m_newSongFiles.push_back({job.path, std::move(job.song)});
+        }
     }
-    if (header.GetFileType() == cordaFileLesson)
-        context.m_newLessonFiles.push_back(
-            {path, NewLesson(header, path, context.m_startTime, lastWriteTime, checksum)});
-    else
-        context.m_newSongFiles.push_back(
-            {path, NewSong(header, path, context.m_startTime, lastWriteTime, checksum)});
+    while (walkErrors < context.m_scanErrors.size())
+        errors.append(context.m_scanErrors.at(walkErrors++));
+    context.m_scanErrors = std::move(errors);
 }
 
 bool LessCaseInsensitive(const std::string& a, const std::string& b)
@@ -398,9 +528,11 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
     if (window)
         window->SetStatus(Load(IDS_SYNC_SCANNING));
 
-    CFolderScanner scanner(
-        window, context.m_scanErrors,
-        [&context](const QString& path, const CScannedFile& file) { ScanFile(context, path, file); });
+    CNewFileReader reader(context.m_startTime);
+    CFolderScanner scanner(window, context.m_scanErrors,
+                           [&context, &reader](const QString& path, const CScannedFile& file) {
+                               ScanFile(context, reader, path, file);
+                           });
     for (QString& folder : folders)
         folder = NormalizeFolderPath(folder);
 
@@ -440,6 +572,7 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
         return 0;
     }
 
+    TakeNewFiles(context, reader.Finish());
     std::vector<CSyncOperation> plan;
     PlanKind<CSongRecord>(context, folders, scanner, plan);
     PlanKind<CLessonRecord>(context, folders, scanner, plan);

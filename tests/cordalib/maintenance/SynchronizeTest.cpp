@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
+#include <QHash>
+
 #include <QFile>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -474,6 +478,124 @@ TEST_F(SynchronizeTest, UnchangedFilesAreReadableExactlyWhenTheKernelSaysSo)
     reported.sort();
     EXPECT_EQ(reported, refused) << results.m_errors.join("\n").toStdString();
     EXPECT_EQ(m_database.GetSongCount(), std::size(cases)) << "no record is lost for being unreadable";
+}
+
+namespace {
+
+// The order the walk meets files in: a folder's entries as the kernel lists them, then
+// its sub-folders one after another.
+void ListInWalkOrder(const QString& folder, QStringList& files, QStringList& folders)
+{
+    folders.append(folder);
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    QStringList subfolders;
+    while (const dirent* entry = readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (entry->d_type == DT_DIR)
+            subfolders.append(folder + QLatin1Char('/') + name);
+        else if (name.endsWith(QLatin1String(".crd")))
+            files.append(folder + QLatin1Char('/') + name);
+    }
+    closedir(dir);
+    for (const QString& subfolder : subfolders)
+        ListInWalkOrder(subfolder, files, folders);
+}
+
+} // namespace
+
+// New files are read by several threads at once; the records must still be added, and
+// the error lines listed, in the order the walk found the files, with the walk's own
+// errors (a folder it cannot open) among them where they occurred.
+TEST_F(SynchronizeTest, NewFilesKeepTheOrderTheWalkFoundThem)
+{
+    const QString a = Folder("A");
+    const bool asOtherUser = geteuid() == 0;
+    for (const char* sub : {"", "/m", "/m/deep", "/z"}) {
+        for (int i = 0; i < 120; ++i) {
+            const QString name =
+                QStringLiteral("A%1/f%2.crd").arg(QLatin1String(sub)).arg(i, 3, 10, QLatin1Char('0'));
+            if (i % 9 == 4)
+                Write(name, "damaged: no header here");
+            else if (i % 5 == 0)
+                Write(name, CrdWriter::Lesson(name.toStdString()));
+            else
+                Write(name, CrdWriter::Song(name.toStdString()));
+        }
+    }
+    if (asOtherUser) {
+        Write("A/m/locked/hidden.crd", CrdWriter::Song("Hidden"));
+        ASSERT_EQ(chmod(QFile::encodeName(Path("A/m/locked")).constData(), 0), 0);
+    }
+    QStringList files, folders;
+    ListInWalkOrder(a, files, folders);
+
+    CSyncResults results;
+    {
+        Unprivileged unprivileged(Root());
+        results = Sync({a});
+    }
+    chmod(QFile::encodeName(Path("A/m/locked")).constData(), 0755);
+
+    QStringList songs, lessons, errors;
+    for (const QString& file : files) {
+        const QString name = QFileInfo(file).fileName();
+        const int i = name.mid(1, 3).toInt();
+        if (file.contains(QLatin1String("/locked/")))
+            continue;
+        if (i % 9 == 4)
+            errors.append(file);
+        else
+            (i % 5 == 0 ? lessons : songs).append(file);
+    }
+    QStringList reported;
+    for (const QString& line : results.m_errors)
+        reported.append(line.section(QStringLiteral(" - "), 0, 0));
+    if (asOtherUser) {
+        // Folders are walked in listing order: the locked one is met after the files of
+        // every folder before it in that order.
+        QStringList expected;
+        qsizetype next = 0;
+        for (const QString& folder : folders) {
+            if (folder == Path("A/m/locked")) {
+                expected.append(folder);
+                continue;
+            }
+            for (; next < errors.size() && QFileInfo(errors[next]).path() == folder; ++next)
+                expected.append(errors[next]);
+        }
+        EXPECT_EQ(reported, expected);
+    } else {
+        EXPECT_EQ(reported, errors);
+    }
+    // Each record holds its own file's header and checksum, and the records are added as a
+    // run on one thread adds them: by checksum, ties in the order found.
+    QHash<QString, std::string> checksums;
+    for (const QString& file : songs + lessons)
+        checksums.insert(file, QCryptographicHash::hash(corda::test::ReadAll(file), QCryptographicHash::Md5)
+                                   .toHex()
+                                   .toStdString());
+    const auto byChecksum = [&checksums](QStringList paths) {
+        std::stable_sort(paths.begin(), paths.end(),
+                         [&](const QString& x, const QString& y) { return checksums[x] < checksums[y]; });
+        return paths;
+    };
+    QStringList addedSongs, addedLessons;
+    for (const CSongRecord* song : m_database.GetSongs()) {
+        addedSongs.append(song->GetPath());
+        EXPECT_EQ(song->GetTitle(), song->GetPath().mid(Root().size() + 1).toStdString());
+        EXPECT_EQ(song->GetChecksum(), checksums.value(song->GetPath()));
+    }
+    for (const CLessonRecord* lesson : m_database.GetLessons()) {
+        addedLessons.append(lesson->GetPath());
+        EXPECT_EQ(lesson->GetTitle(), lesson->GetPath().mid(Root().size() + 1).toStdString());
+    }
+    EXPECT_EQ(addedSongs, byChecksum(songs));
+    EXPECT_EQ(addedLessons, byChecksum(lessons));
+    EXPECT_EQ(results.m_nSongsAdded, static_cast<uint32_t>(songs.size()));
 }
 
 // Files that disappear between the listing and their comparison add error lines; their
