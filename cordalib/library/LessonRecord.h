@@ -30,6 +30,8 @@ enum lessonField : int {
     lessonFieldCount
 };
 
+class CCordaFileHeader;
+
 class CLessonRecord {
 public:
     CLessonRecord() = default;
@@ -84,6 +86,10 @@ public:
 
     // Transfer to and from the tablature file, as for songs.
     bool ReadFromFile(bool showErrors, QString* errorText = nullptr);
+    // What ReadFromFile takes, from a header already read with the file's last write time
+    // (0: none) and checksum (empty: none). False, with nothing taken, for a header of the
+    // other kind.
+    bool TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime, const std::string& checksum);
     unsigned CompareWithFile(bool showErrors, QString* errorText = nullptr) const;
     bool WriteToFile(bool showErrors, QString* errorText = nullptr);
 

@@ -237,25 +237,34 @@ bool CSongRecord::ReadFromFile(bool showErrors, QString* errorText)
     const bool haveTime = file.GetLastWriteTime(time);
     CCordaFileHeader header;
     bool taken = false;
-    if (ReadHeader(file, header, m_path, showErrors, errorText) && header.GetFileType() == cordaFileSong) {
-        m_title = header.GetTitle();
-        m_artist = header.GetArtist();
-        m_album = header.GetAlbum();
-        m_year = header.GetAlbumYear();
-        m_traditional = header.GetAuthorshipType() == 1;
-        m_composer = header.GetComposer();
-        m_lyricist = header.GetLyricist();
-        m_arranger = header.GetArranger();
-        m_transcriber = header.GetTranscriber();
-        m_copyright = header.GetCopyright();
-        if (haveTime)
-            m_lastWriteTime = time;
-        MarkLibraryModified();
-        taken = true;
-    }
+    if (ReadHeader(file, header, m_path, showErrors, errorText))
+        taken = TakeFromHeader(header, haveTime ? time : 0, std::string());
     StoreChecksumOf(file, m_checksum);
     file.Abort();
     return taken;
+}
+
+bool CSongRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime,
+                                 const std::string& checksum)
+{
+    if (header.GetFileType() != cordaFileSong)
+        return false;
+    m_title = header.GetTitle();
+    m_artist = header.GetArtist();
+    m_album = header.GetAlbum();
+    m_year = header.GetAlbumYear();
+    m_traditional = header.GetAuthorshipType() == 1;
+    m_composer = header.GetComposer();
+    m_lyricist = header.GetLyricist();
+    m_arranger = header.GetArranger();
+    m_transcriber = header.GetTranscriber();
+    m_copyright = header.GetCopyright();
+    if (lastWriteTime != 0)
+        m_lastWriteTime = lastWriteTime;
+    if (!checksum.empty())
+        m_checksum = checksum;
+    MarkLibraryModified();
+    return true;
 }
 
 unsigned CSongRecord::CompareWithFile(bool showErrors, QString* errorText) const
@@ -333,23 +342,32 @@ bool CLessonRecord::ReadFromFile(bool showErrors, QString* errorText)
     const bool haveTime = file.GetLastWriteTime(time);
     CCordaFileHeader header;
     bool taken = false;
-    if (ReadHeader(file, header, m_path, showErrors, errorText) && header.GetFileType() == cordaFileLesson) {
-        m_title = header.GetLessonTitle();
-        m_subtitle = header.GetLessonSubtitle();
-        if (header.GetLessonStyle() < LESSON_STYLE_COUNT)
-            m_style = header.GetLessonStyle();
-        if (header.GetLessonLevel() < LESSON_LEVEL_COUNT)
-            m_level = header.GetLessonLevel();
-        m_author = header.GetLessonAuthor();
-        m_copyright = header.GetLessonCopyright();
-        if (haveTime)
-            m_lastWriteTime = time;
-        MarkLibraryModified();
-        taken = true;
-    }
+    if (ReadHeader(file, header, m_path, showErrors, errorText))
+        taken = TakeFromHeader(header, haveTime ? time : 0, std::string());
     StoreChecksumOf(file, m_checksum);
     file.Abort();
     return taken;
+}
+
+bool CLessonRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime,
+                                   const std::string& checksum)
+{
+    if (header.GetFileType() != cordaFileLesson)
+        return false;
+    m_title = header.GetLessonTitle();
+    m_subtitle = header.GetLessonSubtitle();
+    if (header.GetLessonStyle() < LESSON_STYLE_COUNT)
+        m_style = header.GetLessonStyle();
+    if (header.GetLessonLevel() < LESSON_LEVEL_COUNT)
+        m_level = header.GetLessonLevel();
+    m_author = header.GetLessonAuthor();
+    m_copyright = header.GetLessonCopyright();
+    if (lastWriteTime != 0)
+        m_lastWriteTime = lastWriteTime;
+    if (!checksum.empty())
+        m_checksum = checksum;
+    MarkLibraryModified();
+    return true;
 }
 
 unsigned CLessonRecord::CompareWithFile(bool showErrors, QString* errorText) const

@@ -34,6 +34,8 @@ enum songField : int {
     songFieldCount
 };
 
+class CCordaFileHeader;
+
 class CSongRecord {
 public:
     CSongRecord() = default;
@@ -98,6 +100,10 @@ public:
     // showErrors the failure is shown in a warning box.
     // Takes the header's fields when the file is a song; stores the file's checksum.
     bool ReadFromFile(bool showErrors, QString* errorText = nullptr);
+    // What ReadFromFile takes, from a header already read with the file's last write time
+    // (0: none) and checksum (empty: none). False, with nothing taken, for a header of the
+    // other kind.
+    bool TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime, const std::string& checksum);
     // The fileChangeMask bits of what differs between the record and its file.
     unsigned CompareWithFile(bool showErrors, QString* errorText = nullptr) const;
     // Rewrites the file's header from the record, keeping every byte after it; then

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <thread>
 #include <type_traits>
+#include <unordered_map>
 
 using namespace MaintenanceStrings;
 
@@ -126,10 +127,18 @@ std::unique_ptr<CLessonRecord> NewLesson(const CCordaFileHeader& header, const Q
     return lesson;
 }
 
+// A file with a record that may have changed: its comparison (and, for a refresh, the
+// reading of its header and checksum) is left to the file readers.
+struct CKnownFile {
+    CSongRecord* song = nullptr;
+    CLessonRecord* lesson = nullptr;
+};
+
 // Step 5 of a file's scan for one kind: false when the kind's table holds no record for
-// the path, or when the file must be handled as a new one (its kind changed).
+// the path. An unchanged file is settled here; a file that may have changed goes to the
+// readers, whose comparison decides later (TakeScanResults) what becomes of it.
 template <typename Record>
-bool CompareKnownFile(CSyncContext& context, const QString& path, const CScannedFile& file, bool& handled)
+bool CompareKnownFile(CSyncContext& context, const QString& path, const CScannedFile& file, CKnownFile& known)
 {
     auto& byPath = KindTraits<Record>::ByPath(context);
     const auto it = byPath.find(path);
@@ -141,45 +150,44 @@ bool CompareKnownFile(CSyncContext& context, const QString& path, const CScanned
     // comparison, which reports it.
     FILETIME lastWriteTime = 0;
     bool readable = false;
-    if (file.GetState(lastWriteTime, readable) && lastWriteTime == record->GetLastWriteTime() && readable) {
-        byPath.erase(it);
-        handled = true;
-        return true;
-    }
-    const unsigned flags = record->CompareWithFile(false, nullptr);
-    if ((flags & FILE_CHANGE_CONTENT_MASK) == 0) {
-        byPath.erase(it);
-        handled = true;
-        return true;
-    }
-    if (flags & fileChangeWrongKind) {
-        // The record stays unseen (it will be planned as such); the file is new.
-        handled = false;
-        return true;
-    }
-    KindTraits<Record>::ToUpdate(context).emplace_back(record, flags);
+    const bool unchanged =
+        file.GetState(lastWriteTime, readable) && lastWriteTime == record->GetLastWriteTime() && readable;
+    // Taken out now; a file whose kind changed puts its record back once compared.
     byPath.erase(it);
-    handled = true;
+    if (!unchanged) {
+        if constexpr (std::is_same_v<Record, CSongRecord>)
+            known.song = record;
+        else
+            known.lesson = record;
+    }
     return true;
 }
 
-// Reading new files (header and checksum of every byte) is most of a first
-// synchronization. Helper threads read them while the walk goes on; when it ends, the
-// walking thread reads what is left beside them. The results are taken in the order the
-// walk found the files, so a run gives the same plan, records and error report whatever
-// the threads did.
-class CNewFileReader {
+// Reading files (header and checksum of every byte) is most of a synchronization that
+// finds new or changed files. Helper threads read them while the walk goes on; when it
+// ends, the walking thread reads what is left beside them. The results are taken in the
+// order the walk found the files, so a run gives the same plan, records and error report
+// whatever the threads did. Records are only read here; nothing changes them until the
+// plan is applied, after every reader has stopped.
+class CFileReader {
 public:
+    // What a file gave: a new record, or for a file that had one the comparison's flags
+    // and, when the record is to be refreshed from it, the header, time and checksum.
     struct CJob {
         QString path;
         qsizetype errorPosition = 0; // where its error line goes among the walk's own
+        CKnownFile known;
+        unsigned flags = 0;
+        std::unique_ptr<CCordaFileHeader> header;
+        FILETIME lastWriteTime = 0;
+        std::string checksum;
         std::unique_ptr<CSongRecord> song;
         std::unique_ptr<CLessonRecord> lesson;
-        QString errorText; // set when the file could not be read
+        QString errorText; // set when a new file could not be read
         bool failed = false;
     };
 
-    explicit CNewFileReader(const COleDateTime& startTime) : m_startTime(startTime)
+    explicit CFileReader(const COleDateTime& startTime) : m_startTime(startTime)
     {
         // Beyond a few readers the disk, not the processor, sets the pace.
         const unsigned cores = std::thread::hardware_concurrency();
@@ -188,7 +196,7 @@ public:
             m_helpers.emplace_back([this] { Help(); });
     }
     // Unread files are dropped (a cancelled run); helpers finish the file in hand.
-    ~CNewFileReader()
+    ~CFileReader()
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -197,15 +205,16 @@ public:
         m_wake.notify_all();
         Join();
     }
-    CNewFileReader(const CNewFileReader&) = delete;
-    CNewFileReader& operator=(const CNewFileReader&) = delete;
+    CFileReader(const CFileReader&) = delete;
+    CFileReader& operator=(const CFileReader&) = delete;
 
-    void Add(const QString& path, qsizetype errorPosition)
+    void Add(const QString& path, const CKnownFile& known, qsizetype errorPosition)
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             CJob& job = m_jobs.emplace_back();
             job.path = path;
+            job.known = known;
             job.errorPosition = errorPosition;
         }
         m_wake.notify_one();
@@ -247,22 +256,48 @@ private:
     void Read(CJob& job) const
     {
         try {
-            CCordaFileHeader header;
-            FILETIME lastWriteTime = 0;
-            std::string checksum;
-            if (!ReadHeaderFromFile(job.path, header, &lastWriteTime, &checksum, &job.errorText)) {
-                job.failed = true;
-                return;
+            if (job.known.song || job.known.lesson) {
+                job.flags = job.known.song ? job.known.song->CompareWithFile(false, nullptr)
+                                           : job.known.lesson->CompareWithFile(false, nullptr);
+                if ((job.flags & FILE_CHANGE_CONTENT_MASK) == 0)
+                    return;
+                if (!(job.flags & fileChangeWrongKind)) {
+                    if (!(job.flags & (fileChangeFileOlder | fileChangeOpenFailed | fileChangeUnreadable)))
+                        ReadForRefresh(job);
+                    return;
+                }
+                // The file's kind changed: it is new.
             }
-            if (header.GetFileType() == cordaFileLesson)
-                job.lesson = NewLesson(header, job.path, m_startTime, lastWriteTime, checksum);
-            else
-                job.song = NewSong(header, job.path, m_startTime, lastWriteTime, checksum);
+            ReadNewFile(job);
         } catch (const std::exception& e) {
             // Nothing may leave a helper thread; the file is reported as unreadable.
             job.failed = true;
             job.errorText = QString::fromLocal8Bit(e.what());
         }
+    }
+
+    // The refresh reads the file again when applied; reading it here lets that happen
+    // beside the walk. A file that fails here is left to the refresh, which reports it.
+    static void ReadForRefresh(CJob& job)
+    {
+        auto header = std::make_unique<CCordaFileHeader>();
+        if (ReadHeaderFromFile(job.path, *header, &job.lastWriteTime, &job.checksum, nullptr))
+            job.header = std::move(header);
+    }
+
+    void ReadNewFile(CJob& job) const
+    {
+        CCordaFileHeader header;
+        FILETIME lastWriteTime = 0;
+        std::string checksum;
+        if (!ReadHeaderFromFile(job.path, header, &lastWriteTime, &checksum, &job.errorText)) {
+            job.failed = true;
+            return;
+        }
+        if (header.GetFileType() == cordaFileLesson)
+            job.lesson = NewLesson(header, job.path, m_startTime, lastWriteTime, checksum);
+        else
+            job.song = NewSong(header, job.path, m_startTime, lastWriteTime, checksum);
     }
 
     void Join()
@@ -283,22 +318,54 @@ private:
     std::vector<std::thread> m_helpers;
 };
 
+// A refresh read beside the walk, by record.
+struct CRefresh {
+    std::unique_ptr<CCordaFileHeader> header;
+    FILETIME lastWriteTime = 0;
+    std::string checksum;
+};
+using CRefreshes = std::unordered_map<const void*, CRefresh>;
+
 // A path reaches this once at most: the walk never enters a folder twice.
-void ScanFile(CSyncContext& context, CNewFileReader& reader, const QString& path, const CScannedFile& file)
+void ScanFile(CSyncContext& context, CFileReader& reader, const QString& path, const CScannedFile& file)
 {
-    bool handled = false;
-    if (!CompareKnownFile<CSongRecord>(context, path, file, handled))
-        CompareKnownFile<CLessonRecord>(context, path, file, handled);
-    if (!handled)
-        reader.Add(path, context.m_scanErrors.size());
+    CKnownFile known;
+    if (!CompareKnownFile<CSongRecord>(context, path, file, known) &&
+        !CompareKnownFile<CLessonRecord>(context, path, file, known)) {
+        reader.Add(path, known, context.m_scanErrors.size()); // a new file
+        return;
+    }
+    if (known.song || known.lesson)
+        reader.Add(path, known, context.m_scanErrors.size());
 }
 
-// The new files in the order found; their error lines where the walk would have put them.
-void TakeNewFiles(CSyncContext& context, std::deque<CNewFileReader::CJob>& jobs)
+// What the readers found, in the order the walk found the files: changed records, new
+// files and the error lines where the walk would have put them.
+void TakeScanResults(CSyncContext& context, std::deque<CFileReader::CJob>& jobs, CRefreshes& refreshes)
 {
     QStringList errors;
     qsizetype walkErrors = 0;
-    for (CNewFileReader::CJob& job : jobs) {
+    for (CFileReader::CJob& job : jobs) {
+        if (job.known.song || job.known.lesson) {
+            if ((job.flags & FILE_CHANGE_CONTENT_MASK) == 0)
+                continue;
+            if (!(job.flags & fileChangeWrongKind)) {
+                const void* record = job.known.song ? static_cast<const void*>(job.known.song)
+                                                    : static_cast<const void*>(job.known.lesson);
+                if (job.known.song)
+                    context.m_songsToUpdate.emplace_back(job.known.song, job.flags);
+                else
+                    context.m_lessonsToUpdate.emplace_back(job.known.lesson, job.flags);
+                if (job.header)
+                    refreshes[record] = {std::move(job.header), job.lastWriteTime, std::move(job.checksum)};
+                continue;
+            }
+            // The record stays unseen (it will be planned as such); the file is new.
+            if (job.known.song)
+                context.m_songsByPath.insert(job.path, job.known.song);
+            else
+                context.m_lessonsByPath.insert(job.path, job.known.lesson);
+        }
         if (job.failed) {
             while (walkErrors < job.errorPosition)
                 errors.append(context.m_scanErrors.at(walkErrors++));
@@ -357,7 +424,8 @@ void PlanKind(CSyncContext& context, const QStringList& folders, const CFolderSc
         const QString& path = record->GetPath();
         if (scanner.IsInIncompleteFolder(path))
             continue;
-        if (AfxDoesFileExist(path) && !IsInAnyFolder(folders, path))
+        // The folder test first: it needs no call on the file system.
+        if (!IsInAnyFolder(folders, path) && AfxDoesFileExist(path))
             plan.emplace_back(CSyncOperation::remove, path, record);
         else
             unseen.emplace(record->GetChecksum(), record);
@@ -452,8 +520,9 @@ void PlanKind(CSyncContext& context, const QStringList& folders, const CFolderSc
 }
 
 template <typename Record>
-void ApplyOperation(CLibraryDatabase& database, CSyncOperation& operation, uint32_t& added, uint32_t& updated,
-                    uint32_t& renamed, uint32_t& removed, QStringList& errors)
+void ApplyOperation(CLibraryDatabase& database, CSyncOperation& operation, const CRefreshes& refreshes,
+                    uint32_t& added, uint32_t& updated, uint32_t& renamed, uint32_t& removed,
+                    QStringList& errors)
 {
     Record* record = KindTraits<Record>::Of(operation);
     QString errorText;
@@ -471,12 +540,18 @@ void ApplyOperation(CLibraryDatabase& database, CSyncOperation& operation, uint3
         else
             errors.append(FormatErrorLine(record->GetPath(), errorText));
         break;
-    case CSyncOperation::readFromFile:
-        if (record->ReadFromFile(false, &errorText))
+    case CSyncOperation::readFromFile: {
+        const auto refresh = refreshes.find(record);
+        if (refresh != refreshes.end() &&
+            record->TakeFromHeader(*refresh->second.header, refresh->second.lastWriteTime,
+                                   refresh->second.checksum))
+            ++updated;
+        else if (record->ReadFromFile(false, &errorText))
             ++updated;
         else
             errors.append(FormatErrorLine(record->GetPath(), errorText));
         break;
+    }
     case CSyncOperation::rename:
         record->SetPath(operation.GetPath());
         ++renamed;
@@ -528,7 +603,7 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
     if (window)
         window->SetStatus(Load(IDS_SYNC_SCANNING));
 
-    CNewFileReader reader(context.m_startTime);
+    CFileReader reader(context.m_startTime);
     CFolderScanner scanner(window, context.m_scanErrors,
                            [&context, &reader](const QString& path, const CScannedFile& file) {
                                ScanFile(context, reader, path, file);
@@ -572,7 +647,8 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
         return 0;
     }
 
-    TakeNewFiles(context, reader.Finish());
+    CRefreshes refreshes;
+    TakeScanResults(context, reader.Finish(), refreshes);
     std::vector<CSyncOperation> plan;
     PlanKind<CSongRecord>(context, folders, scanner, plan);
     PlanKind<CLessonRecord>(context, folders, scanner, plan);
@@ -587,11 +663,11 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
             window->SetStatus(Load(IDS_SYNC_APPLYING));
         for (CSyncOperation& operation : plan) {
             if (operation.GetSong())
-                ApplyOperation<CSongRecord>(database, operation, results.m_nSongsAdded,
+                ApplyOperation<CSongRecord>(database, operation, refreshes, results.m_nSongsAdded,
                                             results.m_nSongsUpdated, results.m_nSongsRenamed,
                                             results.m_nSongsRemoved, results.m_errors);
             else if (operation.GetLesson())
-                ApplyOperation<CLessonRecord>(database, operation, results.m_nLessonsAdded,
+                ApplyOperation<CLessonRecord>(database, operation, refreshes, results.m_nLessonsAdded,
                                               results.m_nLessonsUpdated, results.m_nLessonsRenamed,
                                               results.m_nLessonsRemoved, results.m_errors);
         }

@@ -298,6 +298,23 @@ TEST_F(SynchronizeTest, OlderFileIsWrittenBackAndNewerFileRefreshesTheRecord)
 
     EXPECT_EQ(newerRecord->GetTitle(), "New title");
     EXPECT_EQ(newerRecord->GetChecksum(), corda::test::Md5sumOf(newer));
+    ASSERT_TRUE(AfxGetFileLastWriteTime(newer, fileTime));
+    EXPECT_EQ(newerRecord->GetLastWriteTime(), fileTime);
+
+    // A lesson refreshes the same way: fields, time and checksum of the file as it is now.
+    const QString lessonPath = Write("A/lesson.crd", CrdWriter::Lesson("Old lesson"));
+    SetModified(lessonPath, 1700000000);
+    Sync({a});
+    CLessonRecord* lesson = FindLesson(lessonPath);
+    ASSERT_NE(lesson, nullptr);
+    Write("A/lesson.crd", CrdWriter::Lesson("New lesson"));
+    SetModified(lessonPath, 1800000000);
+    const CSyncResults again = Sync({a});
+    EXPECT_EQ(again.m_nLessonsUpdated, 1u);
+    EXPECT_EQ(lesson->GetTitle(), "New lesson");
+    EXPECT_EQ(lesson->GetChecksum(), corda::test::Md5sumOf(lessonPath));
+    ASSERT_TRUE(AfxGetFileLastWriteTime(lessonPath, fileTime));
+    EXPECT_EQ(lesson->GetLastWriteTime(), fileTime);
 }
 
 // Cancel while scanning must leave the library exactly as it was.
