@@ -354,14 +354,10 @@ namespace {
 // hashing a few kilobytes.
 constexpr uint64_t WHOLE_FILE_LIMIT = 4 << 20;
 
-bool ReadWholeFile(CFile& file, uint64_t size, CCordaFileHeader& header, std::string& checksum)
+// Parses the header at the file's position; the archive gives back what it read ahead.
+void ParseHeader(CFile& file, CCordaFileHeader& header)
 {
-    static thread_local std::vector<unsigned char> bytes;
-    bytes.resize(static_cast<size_t>(size));
-    // The checksum covers what the file held when it was opened, as far as it still does.
-    const unsigned got = size == 0 ? 0 : file.Read(bytes.data(), static_cast<unsigned>(size));
-    CMemFile memory(bytes.data(), got, file.GetFilePath());
-    CArchive archive(&memory, CArchive::load, 4096);
+    CArchive archive(&file, CArchive::load, 4096);
     try {
         header.Read(archive);
         archive.Close();
@@ -369,6 +365,16 @@ bool ReadWholeFile(CFile& file, uint64_t size, CCordaFileHeader& header, std::st
         archive.Abort();
         throw;
     }
+}
+
+bool ReadWholeFile(CFile& file, uint64_t size, CCordaFileHeader& header, std::string& checksum)
+{
+    static thread_local std::vector<unsigned char> bytes;
+    bytes.resize(static_cast<size_t>(size));
+    // The checksum covers what the file held when it was opened, as far as it still does.
+    const unsigned got = size == 0 ? 0 : file.Read(bytes.data(), static_cast<unsigned>(size));
+    CMemFile memory(bytes.data(), got, file.GetFilePath());
+    ParseHeader(memory, header);
     MD5_CTX context;
     AfxMD5Init(&context);
     AfxMD5Update(&context, bytes.data(), got);
@@ -408,16 +414,7 @@ bool ReadHeaderFromFile(const QString& path, CCordaFileHeader& header, FILETIME*
             checksum ? (haveInfo ? static_cast<uint64_t>(info.st_size) : file.GetLength()) : 0;
         if (checksum && size <= WHOLE_FILE_LIMIT)
             return ReadWholeFile(file, size, header, *checksum);
-        {
-            CArchive archive(&file, CArchive::load, 4096);
-            try {
-                header.Read(archive);
-                archive.Close();
-            } catch (...) {
-                archive.Abort();
-                throw;
-            }
-        }
+        ParseHeader(file, header);
         if (!checksum)
             return true;
         // The whole file, from its first byte, up to the size it had when opened.

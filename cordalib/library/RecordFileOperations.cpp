@@ -88,6 +88,18 @@ void MarkLibraryModified()
         database->SetModified();
 }
 
+// The end of taking a header: the file's time and checksum where they are known (0 and
+// empty are not), and the library marked modified.
+void TakeFileState(FILETIME lastWriteTime, const std::string& checksum, FILETIME& recordTime,
+                   std::string& recordChecksum)
+{
+    if (lastWriteTime != 0)
+        recordTime = lastWriteTime;
+    if (!checksum.empty())
+        recordChecksum = checksum;
+    MarkLibraryModified();
+}
+
 // Opens the file for comparison: 0 when it is unchanged since lastWriteTime (the header is
 // not read then), otherwise the time bits; the header is read into header. Sets
 // *proceed false when nothing more can be compared.
@@ -259,11 +271,7 @@ bool CSongRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWr
     m_arranger = header.GetArranger();
     m_transcriber = header.GetTranscriber();
     m_copyright = header.GetCopyright();
-    if (lastWriteTime != 0)
-        m_lastWriteTime = lastWriteTime;
-    if (!checksum.empty())
-        m_checksum = checksum;
-    MarkLibraryModified();
+    TakeFileState(lastWriteTime, checksum, m_lastWriteTime, m_checksum);
     return true;
 }
 
@@ -362,11 +370,7 @@ bool CLessonRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME last
         m_level = header.GetLessonLevel();
     m_author = header.GetLessonAuthor();
     m_copyright = header.GetLessonCopyright();
-    if (lastWriteTime != 0)
-        m_lastWriteTime = lastWriteTime;
-    if (!checksum.empty())
-        m_checksum = checksum;
-    MarkLibraryModified();
+    TakeFileState(lastWriteTime, checksum, m_lastWriteTime, m_checksum);
     return true;
 }
 
