@@ -11,9 +11,11 @@
 #include "qvsystem/system/PerformanceCounter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -163,6 +165,8 @@ bool CompareKnownFile(CSyncContext& context, const QString& path, const CScanned
     return true;
 }
 
+std::atomic<int> g_readerThreads{-1};
+
 // Reading files (header and checksum of every byte) is most of a synchronization that
 // finds new or changed files. Helper threads read them while the walk goes on; when it
 // ends, the walking thread reads what is left beside them. The results are taken in the
@@ -189,9 +193,11 @@ public:
 
     explicit CFileReader(const COleDateTime& startTime) : m_startTime(startTime)
     {
+        const int chosen = g_readerThreads;
         // Beyond a few readers the disk, not the processor, sets the pace.
         const unsigned cores = std::thread::hardware_concurrency();
-        const unsigned helpers = cores > 1 ? std::min(cores - 1, 3u) : 0;
+        const unsigned helpers =
+            chosen >= 0 ? static_cast<unsigned>(chosen) : (cores > 1 ? std::min(cores - 1, 3u) : 0);
         for (unsigned i = 0; i < helpers; ++i)
             m_helpers.emplace_back([this] { Help(); });
     }
@@ -220,19 +226,28 @@ public:
         m_wake.notify_one();
     }
 
-    // Reads what is left, with the helpers, and hands every job over in the order added.
-    std::deque<CJob>& Finish()
+    // Reads what is left, with the helpers, asking cancelled between files. False when it
+    // said yes: the reading stops and the results are not to be used.
+    bool Finish(const std::function<bool()>& cancelled)
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_closed = true;
         }
         m_wake.notify_all();
-        while (CJob* job = Take(false))
+        while (!cancelled()) {
+            CJob* job = Take(false);
+            if (!job) {
+                Join();
+                return true;
+            }
             Read(*job);
-        Join();
-        return m_jobs;
+        }
+        return false;
     }
+
+    // Every job, in the order added, once Finish has returned true.
+    std::deque<CJob>& GetJobs() { return m_jobs; }
 
 private:
     // The next job to read; a helper waits for one until the list is closed.
@@ -577,6 +592,11 @@ void CloseWindow(IProgressWindow* window)
 
 } // namespace
 
+void SetSynchronizeReaderThreads(int helpers)
+{
+    g_readerThreads = helpers < 0 ? -1 : std::min(helpers, 16);
+}
+
 int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& results,
                 IProgressWindow* window)
 {
@@ -632,6 +652,11 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
     if (!cancelled && !folderMissing && !scanner.ScanLinks())
         cancelled = true;
 
+    // The files the walk left to the readers; Cancel is asked between them as the walk did.
+    if (!cancelled && !folderMissing &&
+        !reader.Finish([window] { return window && window->CheckCancelButton(); }))
+        cancelled = true;
+
     if (cancelled) {
         results.m_outcome = syncCancelled;
         CloseWindow(window);
@@ -648,7 +673,7 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
     }
 
     CRefreshes refreshes;
-    TakeScanResults(context, reader.Finish(), refreshes);
+    TakeScanResults(context, reader.GetJobs(), refreshes);
     std::vector<CSyncOperation> plan;
     PlanKind<CSongRecord>(context, folders, scanner, plan);
     PlanKind<CLessonRecord>(context, folders, scanner, plan);

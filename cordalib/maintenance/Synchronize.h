@@ -98,3 +98,8 @@ public:
 // destroyed by the run; a missing folder is reported through its ShowMessage.
 int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& results,
                 IProgressWindow* window);
+
+// How many helper threads read files beside the walk: -1 (the default) chooses from the
+// number of processors, 0 leaves all reading to the thread that runs the synchronization.
+// The results are the same either way.
+void SetSynchronizeReaderThreads(int helpers);

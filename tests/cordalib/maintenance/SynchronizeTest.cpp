@@ -21,8 +21,20 @@ using namespace maintenance_test;
 
 namespace {
 
+// The number of reader threads for one test, back to the default afterwards.
+class ReaderThreads {
+public:
+    explicit ReaderThreads(int helpers) { SetSynchronizeReaderThreads(helpers); }
+    ~ReaderThreads() { SetSynchronizeReaderThreads(-1); }
+    ReaderThreads(const ReaderThreads&) = delete;
+    ReaderThreads& operator=(const ReaderThreads&) = delete;
+};
+
 class SynchronizeTest : public LibraryFixture {
 protected:
+    void CheckNewFilesInWalkOrder(const QString& a, const QStringList& files, const QStringList& folders,
+                                  bool asOtherUser);
+
     CSyncResults Sync(const QStringList& folders, IProgressWindow* window = nullptr, int* returned = nullptr)
     {
         CSyncResults results;
@@ -550,12 +562,23 @@ TEST_F(SynchronizeTest, NewFilesKeepTheOrderTheWalkFoundThem)
     QStringList files, folders;
     ListInWalkOrder(a, files, folders);
 
+    for (const int helpers : {-1, 0}) {
+        SCOPED_TRACE(helpers);
+        ReaderThreads threads(helpers);
+        m_database.Clear();
+        CheckNewFilesInWalkOrder(a, files, folders, asOtherUser);
+    }
+    chmod(QFile::encodeName(Path("A/m/locked")).constData(), 0755);
+}
+
+void SynchronizeTest::CheckNewFilesInWalkOrder(const QString& a, const QStringList& files,
+                                               const QStringList& folders, bool asOtherUser)
+{
     CSyncResults results;
     {
         Unprivileged unprivileged(Root());
         results = Sync({a});
     }
-    chmod(QFile::encodeName(Path("A/m/locked")).constData(), 0755);
 
     QStringList songs, lessons, errors;
     for (const QString& file : files) {
@@ -613,6 +636,44 @@ TEST_F(SynchronizeTest, NewFilesKeepTheOrderTheWalkFoundThem)
     EXPECT_EQ(addedSongs, byChecksum(songs));
     EXPECT_EQ(addedLessons, byChecksum(lessons));
     EXPECT_EQ(results.m_nSongsAdded, static_cast<uint32_t>(songs.size()));
+}
+
+// With no helper threads every file is read after the walk, on the calling thread: Cancel
+// must still be asked between files there, and a run cancelled then changes nothing.
+TEST_F(SynchronizeTest, CancelWhileReadingChangedFilesAppliesNothing)
+{
+    ReaderThreads threads(0);
+    const QString a = Folder("A");
+    QStringList paths;
+    for (int i = 0; i < 40; ++i)
+        paths.append(Write(QStringLiteral("A/f%1.crd").arg(i), CrdWriter::Song("Old " + std::to_string(i))));
+    Sync({a});
+    ASSERT_EQ(m_database.GetSongCount(), 40u);
+    ScriptedWindow unchanged;
+    Sync({a}, &unchanged);
+
+    // The same entries, every one changed: the walk asks as often as before, and the
+    // reading asks once more before each file.
+    for (int i = 0; i < 40; ++i) {
+        Write(QStringLiteral("A/f%1.crd").arg(i), CrdWriter::Song("New " + std::to_string(i)));
+        SetModified(paths[i], 1800000000 + i);
+    }
+    m_database.SetModified(false);
+    ScriptedWindow window;
+    window.cancelAtCheck = unchanged.cancelChecks + 10;
+    int returned = 1;
+    const CSyncResults results = Sync({a}, &window, &returned);
+    EXPECT_EQ(returned, 0);
+    EXPECT_EQ(results.m_outcome, syncCancelled);
+    EXPECT_EQ(window.cancelChecks, unchanged.cancelChecks + 10);
+    EXPECT_FALSE(m_database.IsModified());
+    for (const CSongRecord* song : m_database.GetSongs())
+        EXPECT_EQ(song->GetTitle().rfind("Old ", 0), 0u) << song->GetTitle();
+
+    const CSyncResults done = Sync({a});
+    EXPECT_EQ(done.m_nSongsUpdated, 40u);
+    for (const CSongRecord* song : m_database.GetSongs())
+        EXPECT_EQ(song->GetTitle().rfind("New ", 0), 0u) << song->GetTitle();
 }
 
 // Files that disappear between the listing and their comparison add error lines; their
