@@ -187,6 +187,8 @@ bool CFolderScanner::Walk(const QByteArray& nativePath, bool followLink)
         }
         for (ssize_t offset = 0; offset < got;) {
             const auto* entry = reinterpret_cast<const struct dirent64*>(m_listing.data() + offset);
+            if (entry->d_reclen == 0 || entry->d_reclen > got - offset)
+                break; // a record the kernel never gives; the next block is asked for
             offset += entry->d_reclen;
             if (CheckCancel())
                 return false;
