@@ -14,8 +14,10 @@
 bool PrepareHeapForLibrary()
 {
 #if defined(__GLIBC__) && defined(__linux__) && defined(MADV_HUGEPAGE)
-    // Address space only: pages become resident when first written, as before.
-    constexpr size_t HEAP_STEP = size_t{128} << 20;
+    // Address space only: pages become resident when first written, as before. The step
+    // is also what the heap keeps at its top when memory is freed, so it stays moderate:
+    // a library of tens of thousands of records fits in the first one.
+    constexpr size_t HEAP_STEP = size_t{64} << 20;
     constexpr uintptr_t HUGE_PAGE = uintptr_t{2} << 20;
     if (mallopt(M_TOP_PAD, static_cast<int>(HEAP_STEP)) != 1)
         return false;
