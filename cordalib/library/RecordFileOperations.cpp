@@ -225,6 +225,25 @@ void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::strin
     StoreChecksumOf(path, checksum);
 }
 
+// Both kinds' ReadFromFile: the header's fields (when it is of the record's kind) and
+// time, and the checksum of the whole file even when the header cannot be taken.
+template <typename Record> bool ReadRecordFromFile(Record& record, bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    CFile file;
+    if (!OpenForReading(file, record.m_path, showErrors, errorText))
+        return false;
+    FILETIME time = 0;
+    const bool haveTime = file.GetLastWriteTime(time);
+    CCordaFileHeader header;
+    bool taken = false;
+    if (ReadHeader(file, header, record.m_path, showErrors, errorText))
+        taken = record.TakeFromHeader(header, haveTime ? time : 0, std::string());
+    StoreChecksumOf(file, record.m_checksum);
+    file.Abort();
+    return taken;
+}
+
 } // namespace
 
 // Songs.
@@ -241,19 +260,7 @@ bool CSongRecord::OpenFolder() const
 
 bool CSongRecord::ReadFromFile(bool showErrors, QString* errorText)
 {
-    ClearErrorText(errorText);
-    CFile file;
-    if (!OpenForReading(file, m_path, showErrors, errorText))
-        return false;
-    FILETIME time = 0;
-    const bool haveTime = file.GetLastWriteTime(time);
-    CCordaFileHeader header;
-    bool taken = false;
-    if (ReadHeader(file, header, m_path, showErrors, errorText))
-        taken = TakeFromHeader(header, haveTime ? time : 0, std::string());
-    StoreChecksumOf(file, m_checksum);
-    file.Abort();
-    return taken;
+    return ReadRecordFromFile(*this, showErrors, errorText);
 }
 
 bool CSongRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime,
@@ -342,19 +349,7 @@ bool CLessonRecord::OpenFolder() const
 
 bool CLessonRecord::ReadFromFile(bool showErrors, QString* errorText)
 {
-    ClearErrorText(errorText);
-    CFile file;
-    if (!OpenForReading(file, m_path, showErrors, errorText))
-        return false;
-    FILETIME time = 0;
-    const bool haveTime = file.GetLastWriteTime(time);
-    CCordaFileHeader header;
-    bool taken = false;
-    if (ReadHeader(file, header, m_path, showErrors, errorText))
-        taken = TakeFromHeader(header, haveTime ? time : 0, std::string());
-    StoreChecksumOf(file, m_checksum);
-    file.Abort();
-    return taken;
+    return ReadRecordFromFile(*this, showErrors, errorText);
 }
 
 bool CLessonRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime,
