@@ -6,6 +6,7 @@
 //   22520..22534  CFileException cause texts (22520 + cause)
 //   22542..22549  CArchiveException cause texts (22542 + cause)
 //   22560..22565  fixed texts of the message-box functions (the IDS_QV_* constants)
+//   22700..22707  the list control's header menu and Columns dialog
 #include "qvsystem/platform/StringTable.h"
 
 const CStringTable& AfxGetQVSystemStringTable()
@@ -52,6 +53,16 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_MEMORY_EXCEPTION, "Out of memory."},
         {IDS_QV_NOT_SUPPORTED_EXCEPTION, "An unsupported operation was attempted."},
         {IDS_QV_USER_EXCEPTION, "An unknown error has occurred."},
+
+        {IDS_QV_COLUMNS_MENU, "&Columns..."},
+        {IDS_QV_COLUMNS_CAPTION, "Columns"},
+        {IDS_QV_COLUMNS_INSTRUCTION, "Select the columns you would like visible.  Use the Move Up and Move Down "
+                                     "buttons to reorder the columns however you like."},
+        {IDS_QV_COLUMNS_MOVE_UP, "Move &Up"},
+        {IDS_QV_COLUMNS_MOVE_DOWN, "Move &Down"},
+        {IDS_QV_COLUMNS_RESET, "&Reset"},
+        {IDS_QV_COLUMNS_WIDTH, "&Selected column width:"},
+        {IDS_QV_COLUMNS_NONE_CHECKED, "You must check at least one item from this list"},
     };
     return table;
 }

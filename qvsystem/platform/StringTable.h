@@ -48,6 +48,15 @@ inline constexpr unsigned IDS_QV_RESOURCE_EXCEPTION = 22562; // "A required reso
 inline constexpr unsigned IDS_QV_MEMORY_EXCEPTION = 22563;   // "Out of memory."
 inline constexpr unsigned IDS_QV_NOT_SUPPORTED_EXCEPTION = 22564;
 inline constexpr unsigned IDS_QV_USER_EXCEPTION = 22565;
+// The list control's header menu and its Columns dialog.
+inline constexpr unsigned IDS_QV_COLUMNS_MENU = 22700;           // "&Columns..."
+inline constexpr unsigned IDS_QV_COLUMNS_CAPTION = 22701;        // "Columns"
+inline constexpr unsigned IDS_QV_COLUMNS_INSTRUCTION = 22702;
+inline constexpr unsigned IDS_QV_COLUMNS_MOVE_UP = 22703;        // "Move &Up"
+inline constexpr unsigned IDS_QV_COLUMNS_MOVE_DOWN = 22704;      // "Move &Down"
+inline constexpr unsigned IDS_QV_COLUMNS_RESET = 22705;          // "&Reset"
+inline constexpr unsigned IDS_QV_COLUMNS_WIDTH = 22706;          // "&Selected column width:"
+inline constexpr unsigned IDS_QV_COLUMNS_NONE_CHECKED = 22707;
 
 // qvsystem's own table (its message texts, ids 22500 and up, and the rest).
 QVSYSTEM_EXPORT const CStringTable& AfxGetQVSystemStringTable();
