@@ -26,6 +26,7 @@ const CStringTable& GetAppStringTable()
         {IDS_SUMMARY_ROW_FORMAT, "%1 (%2!d!)"},
         {IDS_SYNC_RESULTS,
          "Added: %1!d!\nUpdated: %2!d!\nRenamed: %3!d!\nRemoved: %4!d!\nErrors: %5!d!\nElapsed time: %6"},
+        {IDS_VERSION_FORMAT, "Version %1"},
         {IDS_FILE_ALREADY_IN_LIBRARY, "The file '%1' already exists in the library."},
         {IDS_FOLDER_PATHS_DO_NOT_EXIST, "One or more of the folder paths does not exist"},
         {IDS_BACKUP_RESULTS, "Files backed up: %1!d!\nErrors: %2!d!\nElapsed time: %3"},
@@ -41,6 +42,16 @@ const CStringTable& GetAppStringTable()
         {IDS_LOADING_SEARCH_SETTINGS, "Loading search settings..."},
         {IDS_LOADING_SECURITY_SETTINGS, "Loading security settings..."},
         {IDS_LOADING_SYSTEM_TRAY_SETTINGS, "Loading system tray settings..."},
+        {IDS_COLUMN_NUMBER, "#"},
+        {IDS_COLUMN_TITLE, "Title"},
+        {IDS_COLUMN_ARTIST, "Artist"},
+        {IDS_COLUMN_ALBUM, "Album"},
+        {IDS_COLUMN_YEAR, "Year"},
+        {IDS_COLUMN_FILE_NAME, "File Name"},
+        {IDS_COLUMN_SUBTITLE, "Subtitle"},
+        {IDS_COLUMN_STYLE, "Style"},
+        {IDS_COLUMN_LEVEL, "Level"},
+        {IDS_COLUMN_AUTHOR, "Author"},
         {IDS_INITIALIZING, "Initializing Corda Librarian..."},
         {IDS_USAGE_CREATED, "Created: %1"},
         {IDS_USAGE_MODIFIED, "Modified: %1"},
@@ -58,6 +69,8 @@ const CStringTable& GetAppStringTable()
         {IDS_VALIDATE_STYLE, "The style must be a style name or a number from 0 to 18."},
         {IDS_VALIDATE_LEVEL, "The level must be a level name or a number from 0 to 2."},
         {IDS_RENAME_FILE_ERROR, "An error has occurred while renaming the file '%1' to '%2'.\r\n\r\n%3"},
+        {IDS_DAMAGED_DATABASE_NOT_KEPT,
+         "The unreadable database file could not be kept as '%1' (%2), so it was not replaced."},
     };
     return table;
 }

@@ -23,9 +23,21 @@ inline constexpr unsigned IDS_ALL_ALBUMS = 132;
 inline constexpr unsigned IDS_ALL_STYLES = 133;
 inline constexpr unsigned IDS_ALL_LEVELS = 134;
 inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
+inline constexpr unsigned IDS_VERSION_FORMAT = 148;     // "Version %1"
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
 inline constexpr unsigned IDS_LOADING_AUTOCOMPLETE_SETTINGS = 260;
+// List column headings.
+inline constexpr unsigned IDS_COLUMN_NUMBER = 300; // "#"
+inline constexpr unsigned IDS_COLUMN_TITLE = 301;
+inline constexpr unsigned IDS_COLUMN_ARTIST = 302;
+inline constexpr unsigned IDS_COLUMN_ALBUM = 303;
+inline constexpr unsigned IDS_COLUMN_YEAR = 304;
+inline constexpr unsigned IDS_COLUMN_FILE_NAME = 313;
+inline constexpr unsigned IDS_COLUMN_SUBTITLE = 315;
+inline constexpr unsigned IDS_COLUMN_STYLE = 316;
+inline constexpr unsigned IDS_COLUMN_LEVEL = 317;
+inline constexpr unsigned IDS_COLUMN_AUTHOR = 318;
 inline constexpr unsigned IDS_LOADING_GENERAL_SETTINGS = 262;
 inline constexpr unsigned IDS_LOADING_KEYBOARD_SETTINGS = 263;
 inline constexpr unsigned IDS_LOADING_MESSAGE_BOX_SETTINGS = 264;
@@ -50,6 +62,8 @@ inline constexpr unsigned IDS_CLI_NOT_IN_LIBRARY = 9009; // "The file '%1' is no
 inline constexpr unsigned IDS_VALIDATE_STYLE = 9010;
 inline constexpr unsigned IDS_VALIDATE_LEVEL = 9011;
 inline constexpr unsigned IDS_RENAME_FILE_ERROR = 9012; // "An error has occurred while renaming ..."
+inline constexpr unsigned IDS_DAMAGED_DATABASE_NOT_KEPT =
+    9013; // "The unreadable database file could not be kept as '%1' (%2), so it was not replaced."
 
 // This table (for tests and for a program that has no table of its own yet).
 const CStringTable& GetAppStringTable();

@@ -9,6 +9,7 @@
 #include "qvsystem/system/ProfileValues.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -141,9 +142,13 @@ bool CCordaLibrarianApp::InitCore(bool showErrors, QString* errorText)
     ReportStatus(IDS_INITIALIZING);
     LoadFileLocations();
     StoreFirstRunDefaults();
+    if (!OnBeforeLoadSettings())
+        return false;
     LoadSettings();
     ReportStatus(IDS_LOADING_DATABASE);
+    OnBeginLoadDatabase();
     LoadDatabase(showErrors, errorText);
+    OnEndLoadDatabase();
     return true;
 }
 
@@ -176,8 +181,13 @@ QString CCordaLibrarianApp::GetEncodingSoftwareText()
 
 bool CCordaLibrarianApp::LoadDatabase(bool showErrors, QString* errorText)
 {
-    return DatabaseFile::Load(m_database, GetDefaultDatabasePath(),
-                              DatabaseFile::ErrorSink{showErrors, errorText});
+    const QString path = GetDefaultDatabasePath();
+    m_strDamagedDatabasePath.clear();
+    const bool loaded = DatabaseFile::Load(m_database, path, DatabaseFile::ErrorSink{showErrors, errorText});
+    // A file that is there but could not be read must outlive the next save.
+    if (!loaded && !path.isEmpty() && QFileInfo::exists(path))
+        m_strDamagedDatabasePath = path;
+    return loaded;
 }
 
 bool CCordaLibrarianApp::SaveDatabase(bool onlyIfModified, bool showErrors, QString* errorText)
@@ -186,6 +196,15 @@ bool CCordaLibrarianApp::SaveDatabase(bool onlyIfModified, bool showErrors, QStr
         errorText->clear();
     if (onlyIfModified && !m_database.IsModified())
         return false;
-    return DatabaseFile::Save(m_database, GetDefaultDatabasePath(), GetEncodingSoftwareText(),
-                              DatabaseFile::ErrorSink{showErrors, errorText});
+    const QString path = GetDefaultDatabasePath();
+    const DatabaseFile::ErrorSink sink{showErrors, errorText};
+    if (!m_strDamagedDatabasePath.isEmpty() && m_strDamagedDatabasePath == path) {
+        QString cause;
+        if (!DatabaseFile::KeepDamagedFile(path, nullptr, &cause)) {
+            DatabaseFile::Report(IDS_DATABASE_SAVE_ERROR, path, cause, sink);
+            return false;
+        }
+        m_strDamagedDatabasePath.clear();
+    }
+    return DatabaseFile::Save(m_database, path, GetEncodingSoftwareText(), sink);
 }

@@ -58,9 +58,13 @@ public:
     bool LoadSettings();                  // the folder list and every settings group
     // Loads library.cordb. A missing file is no error (empty library, false). An
     // unreadable one shows string 145 when showErrors is set, otherwise puts the text into
-    // *errorText; the library starts empty and the file stays as it is.
+    // *errorText; the library starts empty and the file stays as it is until the first
+    // save, which keeps it beside itself first (DatabaseFile::KeepDamagedFile).
     bool LoadDatabase(bool showErrors = true, QString* errorText = nullptr);
     bool InitCore(bool showErrors = true, QString* errorText = nullptr);
+    // The database file that could not be read at start-up and is not yet kept aside
+    // (empty when there is none).
+    const QString& GetDamagedDatabasePath() const { return m_strDamagedDatabasePath; }
 
     // Shutdown: saves the database when it changed, with error messages.
     void ExitCore();
@@ -68,7 +72,8 @@ public:
     // Saves library.cordb through the safe save. With onlyIfModified and an unchanged
     // library nothing is written and false returned. On failure, string 168 is shown when
     // showErrors is set, otherwise its text goes to *errorText; the previous file stays and
-    // the library stays marked modified.
+    // the library stays marked modified. A file that could not be read at start-up is
+    // kept beside itself before it is replaced; when that fails the save fails.
     bool SaveDatabase(bool onlyIfModified, bool showErrors, QString* errorText = nullptr);
     // The database file: "library.cordb" in the Database Files folder.
     QString GetDefaultDatabasePath() const;
@@ -116,6 +121,13 @@ public:
     CWindowSettings& GetWindowSettings() { return m_windowSettings; }
 
 protected:
+    // Where a program with windows adds its own start-up steps to InitCore: after the
+    // first-run defaults (the splash screen; false ends the start-up) and around the
+    // database load (the "Loading database..." window). The core does nothing there.
+    virtual bool OnBeforeLoadSettings() { return true; }
+    virtual void OnBeginLoadDatabase() {}
+    virtual void OnEndLoadDatabase() {}
+
     void ReportStatus(unsigned textId) const;
     // The record layer's display texts: yes/no, the 19 style and 3 level names.
     static bool LoadRecordDisplayTexts();
@@ -136,6 +148,7 @@ private:
     CWindowSettings m_windowSettings;
     StatusCallback m_statusCallback;
     std::function<bool()> m_loadKeyboard;
+    QString m_strDamagedDatabasePath;
 };
 
 // The running application object, or null when there is none.

@@ -32,6 +32,14 @@ QString DescribeException(const CException& exception);
 // Formats the message (145 or 168) with the path and the cause and shows it or hands it back.
 void Report(unsigned formatId, const QString& path, const QString& cause, const ErrorSink& sink);
 
+// Keeps a database file that could not be read beside itself before a save replaces it:
+// as "<path>.damaged", or "<path>.damaged.2", ".3" ... when that name is taken, so that an
+// earlier kept copy is never overwritten. The kept copy is the same file (a hard link, or
+// a byte-for-byte copy where the file system has none). A file that no longer exists
+// needs no keeping (true, *keptPath empty). On failure the cause goes to *errorText and
+// the caller must not replace the file.
+bool KeepDamagedFile(const QString& path, QString* keptPath = nullptr, QString* errorText = nullptr);
+
 inline constexpr int DATABASE_ARCHIVE_BUFFER = 4096;
 // A library of many thousand records is megabytes: written in large blocks, not in
 // thousands of small writes. The bytes are the same whatever the block size.
@@ -61,7 +69,8 @@ template <typename Database> bool Load(Database& database, const QString& path, 
         archive.Abort();
         file.Abort();
         Report(IDS_DATABASE_OPEN_ERROR, path, DescribeException(exception), sink);
-        // The damaged file is not touched; the next save replaces it.
+        // The damaged file is not touched here; the application keeps it beside itself
+        // before its next save replaces it (KeepDamagedFile).
         database.Reset();
         return false;
     }
