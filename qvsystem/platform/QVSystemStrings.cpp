@@ -6,6 +6,7 @@
 //   22520..22534  CFileException cause texts (22520 + cause)
 //   22542..22549  CArchiveException cause texts (22542 + cause)
 //   22560..22565  fixed texts of the message-box functions (the IDS_QV_* constants)
+//   22650..22658  dialog framework: validation caption, property sheet and wizard buttons
 //   22700..22707  the list control's header menu and Columns dialog
 #include "qvsystem/platform/StringTable.h"
 
@@ -53,6 +54,16 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_MEMORY_EXCEPTION, "Out of memory."},
         {IDS_QV_NOT_SUPPORTED_EXCEPTION, "An unsupported operation was attempted."},
         {IDS_QV_USER_EXCEPTION, "An unknown error has occurred."},
+
+        {IDS_QV_VALIDATION_ERROR, "Validation Error"},
+        {IDS_QV_SHEET_OK, "OK"},
+        {IDS_QV_SHEET_CANCEL, "Cancel"},
+        {IDS_QV_SHEET_APPLY, "&Apply"},
+        {IDS_QV_SHEET_HELP, "Help"},
+        {IDS_QV_WIZARD_NEXT, "&Next >"},
+        {IDS_QV_WIZARD_FINISH, "&Finish"},
+        {IDS_QV_WIZARD_BACK, "< &Back"},
+        {IDS_QV_WIZARD_CANCEL, "Cancel"},
 
         {IDS_QV_COLUMNS_MENU, "&Columns..."},
         {IDS_QV_COLUMNS_CAPTION, "Columns"},

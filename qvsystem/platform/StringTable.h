@@ -48,6 +48,16 @@ inline constexpr unsigned IDS_QV_RESOURCE_EXCEPTION = 22562; // "A required reso
 inline constexpr unsigned IDS_QV_MEMORY_EXCEPTION = 22563;   // "Out of memory."
 inline constexpr unsigned IDS_QV_NOT_SUPPORTED_EXCEPTION = 22564;
 inline constexpr unsigned IDS_QV_USER_EXCEPTION = 22565;
+// Dialog framework: the validation balloon's caption and the property sheet's buttons.
+inline constexpr unsigned IDS_QV_VALIDATION_ERROR = 22650;  // "Validation Error"
+inline constexpr unsigned IDS_QV_SHEET_OK = 22651;          // "OK"
+inline constexpr unsigned IDS_QV_SHEET_CANCEL = 22652;      // "Cancel"
+inline constexpr unsigned IDS_QV_SHEET_APPLY = 22653;       // "&Apply"
+inline constexpr unsigned IDS_QV_SHEET_HELP = 22654;        // "Help"
+inline constexpr unsigned IDS_QV_WIZARD_NEXT = 22655;       // "&Next >"
+inline constexpr unsigned IDS_QV_WIZARD_FINISH = 22656;     // "&Finish"
+inline constexpr unsigned IDS_QV_WIZARD_BACK = 22657;       // "< &Back"
+inline constexpr unsigned IDS_QV_WIZARD_CANCEL = 22658;     // "Cancel"
 // The list control's header menu and its Columns dialog.
 inline constexpr unsigned IDS_QV_COLUMNS_MENU = 22700;           // "&Columns..."
 inline constexpr unsigned IDS_QV_COLUMNS_CAPTION = 22701;        // "Columns"
