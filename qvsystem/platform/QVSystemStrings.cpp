@@ -8,11 +8,13 @@
 //   22560..22565  fixed texts of the message-box functions (the IDS_QV_* constants)
 //   22650..22658  dialog framework: validation caption, property sheet and wizard buttons
 //   22700..22707  the list control's header menu and Columns dialog
+//   21272         the address combo's file filter (IDS_QV_ALL_FILES_FILTER, controls/LinkComboBox.h)
 #include "qvsystem/platform/StringTable.h"
 
 const CStringTable& AfxGetQVSystemStringTable()
 {
     static const CStringTable table{
+        {21272, "All Files (*.*)|*.*||"},
         {IDS_QV_READ_FILE_ERROR, "An error has occurred while reading the file '%1'.\r\n\r\n%2"},
         {IDS_QV_WRITE_FILE_ERROR, "An error has occurred while writing the file '%1'.\r\n\r\n%2"},
         {IDS_QV_OPEN_FILE_ERROR, "An error has occurred while opening the file '%1'.\r\n\r\n%2"},

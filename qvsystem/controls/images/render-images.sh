@@ -17,6 +17,11 @@ render() { # svg width height png [viewbox]
 # Bitmaps: <id>.png at 1x and <id>@2x.png.
 render 230.svg 470 260 230.png
 render 230.svg 940 520 230@2x.png
+# Image strips cut into frames by the code: the clear button (24027) and the animation (238).
+render 24027.svg 24 12 24027.png
+render 24027.svg 48 24 24027@2x.png
+render 238.svg 128 32 238.png
+render 238.svg 256 64 238@2x.png
 
 # Icons: <id>-<pixels>.png, each drawn for its size where a small size needs it.
 render 128-16.svg 16 16 128-16.png
