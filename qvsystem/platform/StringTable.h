@@ -68,6 +68,9 @@ inline constexpr unsigned IDS_QV_COLUMNS_RESET = 22705;          // "&Reset"
 inline constexpr unsigned IDS_QV_COLUMNS_WIDTH = 22706;          // "&Selected column width:"
 inline constexpr unsigned IDS_QV_COLUMNS_NONE_CHECKED = 22707;
 
+// The program's title in the program's table (windows without a caption of their own).
+inline constexpr unsigned AFX_IDS_APP_TITLE = 57344;
+
 // qvsystem's own table (its message texts, ids 22500 and up, and the rest).
 QVSYSTEM_EXPORT const CStringTable& AfxGetQVSystemStringTable();
 // The running program registers its table at start-up; the table must outlive its use.

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "qvsystem/controls/EllipsisLabel.h"
+#include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/controls/SplashScreen.h"
 
@@ -9,8 +12,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
+#include <QMainWindow>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -325,4 +331,273 @@ TEST_F(SplashScreenTest, StatusRepaintsAtOnceAndTheMainWindowComesForward)
     EXPECT_TRUE(WaitFor([&] { return guard.isNull(); }));
     EXPECT_FALSE(mainWindow.isMinimized());
     CSplashScreen::SetMainWindowFunction(nullptr);
+}
+
+namespace {
+
+// A window the progress windows are shown over, with a child that must not take input.
+struct COwner {
+    QMainWindow window;
+    QPushButton* button = new QPushButton(QStringLiteral("Owner"), &window);
+    COwner()
+    {
+        window.setCentralWidget(button);
+        window.resize(640, 400);
+        window.show();
+    }
+};
+
+class ProgressWindowsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        corda::test::AllowQtWarning(QStringLiteral("^This plugin does not support raise\\(\\)$"));
+    }
+};
+
+} // namespace
+
+// Guards against a press seen twice (the operation would stop the next run too) or not at
+// all, and against Escape, the close button or Enter closing the window while the
+// operation runs on behind it.
+TEST_F(ProgressWindowsTest, CancelIsSeenOncePerPressAndNeverClosesTheWindow)
+{
+    COwner owner;
+    CProgressDlg progress;
+    ASSERT_TRUE(progress.CreateProgressStyle(&owner.window));
+    progress.ShowProgressStyle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
+    QPushButton* cancel = progress.findChild<QPushButton*>(QString::number(IDC_QV_PROGRESS_CANCEL));
+    ASSERT_EQ(cancel, progress.GetCancelButton());
+
+    EXPECT_FALSE(progress.CheckCancelButton());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_TRUE(progress.CheckCancelButton());
+    EXPECT_FALSE(progress.CheckCancelButton());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(progress.CheckCancelButton()); // two presses before one look: one answer
+    EXPECT_FALSE(progress.CheckCancelButton());
+
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_TRUE(progress.CheckCancelButton());
+    EXPECT_FALSE(progress.close()); // the window's close button
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_TRUE(progress.CheckCancelButton());
+    QTest::keyClick(&progress, Qt::Key_Return);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_FALSE(progress.CheckCancelButton());
+
+    // While Cancel is disabled nothing cancels.
+    progress.EnableCancelButton(false);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_FALSE(progress.CheckCancelButton());
+    progress.EnableCancelButton(true);
+
+    // A press still waiting in the event queue is seen by the next look.
+    const QPoint centre = cancel->rect().center();
+    QCoreApplication::postEvent(cancel,
+                                new QMouseEvent(QEvent::MouseButtonPress, centre, cancel->mapToGlobal(centre),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonRelease, centre,
+                                                        cancel->mapToGlobal(centre), Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+    EXPECT_TRUE(progress.CheckCancelButton());
+
+    // The connection is closed once, on the first Cancel, and the button is disabled then.
+    int closed = 0;
+    progress.SetSocket([&closed] { ++closed; });
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_TRUE(progress.CheckCancelButton());
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    EXPECT_EQ(closed, 1);
+    progress.DestroyWindow();
+}
+
+// Guards against the owner staying disabled after the window went (the program would be
+// dead to input), against the owner taking input while the window is up, and against
+// enabling an owner that someone else had disabled.
+TEST_F(ProgressWindowsTest, OwnerIsDisabledOnlyWhileShown)
+{
+    COwner owner;
+    {
+        CProgressDlg progress;
+        ASSERT_TRUE(progress.CreateProgressStyle(owner.button));
+        progress.ShowProgressStyle();
+        EXPECT_FALSE(owner.window.isEnabled());
+        EXPECT_FALSE(owner.button->isEnabled());
+        EXPECT_TRUE(progress.isEnabled());
+        EXPECT_TRUE(progress.GetCancelButton()->isEnabled());
+        progress.HideProgressStyle();
+        EXPECT_TRUE(owner.window.isEnabled());
+        progress.ShowProgressStyle();
+        EXPECT_FALSE(owner.window.isEnabled());
+        progress.DestroyWindow();
+        EXPECT_TRUE(owner.window.isEnabled());
+        EXPECT_FALSE(progress.isVisible());
+    }
+    {
+        CFlashBox box;
+        ASSERT_TRUE(box.Create(owner.button));
+        EXPECT_TRUE(box.isVisible());
+        EXPECT_FALSE(owner.window.isEnabled());
+        // The user cannot close it before its operation is done.
+        QTest::keyClick(&box, Qt::Key_Escape);
+        box.close();
+        EXPECT_TRUE(box.isVisible());
+        EXPECT_FALSE(owner.window.isEnabled());
+        EXPECT_TRUE(box.DestroyWindow());
+        EXPECT_TRUE(owner.window.isEnabled());
+        EXPECT_FALSE(box.isVisible());
+    }
+    {
+        // Deleted while shown: the owner is given back too.
+        auto box = std::make_unique<CFlashBox>();
+        ASSERT_TRUE(box->Create(&owner.window));
+        EXPECT_FALSE(owner.window.isEnabled());
+        box.reset();
+        EXPECT_TRUE(owner.window.isEnabled());
+    }
+    owner.window.setEnabled(false);
+    {
+        CFlashBox box;
+        ASSERT_TRUE(box.Create(&owner.window));
+        box.DestroyWindow();
+        EXPECT_FALSE(owner.window.isEnabled());
+        CProgressDlg progress;
+        progress.CreateProgressStyle(&owner.window);
+        progress.ShowProgressStyle();
+        progress.HideProgressStyle();
+        EXPECT_FALSE(owner.window.isEnabled());
+    }
+}
+
+// Guards against the bar moving without letting waiting events through (the window would
+// freeze during a long operation), and against positions outside the range or a lost
+// previous position.
+TEST_F(ProgressWindowsTest, MovingTheBarLetsWaitingEventsThroughAndStaysInRange)
+{
+    CProgressDlg progress;
+    ASSERT_TRUE(progress.CreateProgressStyle(nullptr));
+    progress.ShowProgressStyle();
+    QProgressBar* bar = progress.findChild<QProgressBar*>(QString::number(IDC_QV_PROGRESS_BAR));
+    ASSERT_NE(bar, nullptr);
+    int lower = -1, upper = -1;
+    progress.GetRange(lower, upper);
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 100);
+
+    const auto queued = [&progress](const std::function<int()>& move) {
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            &progress, [&ran] { ran = true; }, Qt::QueuedConnection);
+        move();
+        return ran;
+    };
+    EXPECT_TRUE(queued([&] { return progress.SetPos(5); }));
+    EXPECT_TRUE(queued([&] { return progress.OffsetPos(1); }));
+    EXPECT_TRUE(queued([&] { return progress.StepIt(); }));
+    EXPECT_EQ(progress.GetPos(), 16);
+    EXPECT_EQ(bar->value(), 16);
+
+    EXPECT_EQ(progress.SetPos(250), 16);
+    EXPECT_EQ(progress.GetPos(), 100);
+    EXPECT_EQ(progress.OffsetPos(-1000), 100);
+    EXPECT_EQ(progress.GetPos(), 0);
+    progress.SetRange(10, 13);
+    EXPECT_EQ(progress.GetPos(), 10);
+    EXPECT_EQ(progress.SetStep(2), 10);
+    EXPECT_EQ(progress.StepIt(), 10);
+    EXPECT_EQ(progress.StepIt(), 12);
+    EXPECT_EQ(progress.GetPos(), 10); // past the end: starts again
+    EXPECT_EQ(bar->minimum(), 10);
+    EXPECT_EQ(bar->maximum(), 13);
+    EXPECT_EQ(bar->value(), 10);
+    progress.DestroyWindow();
+}
+
+// Guards against status texts cut anywhere but where their style says (a path that loses
+// its file name tells the user nothing), and against a caption or icon missing.
+TEST_F(ProgressWindowsTest, StatusLinesShortenByTheirStyleAndTheWindowsLookRight)
+{
+    const QFontMetrics metrics(QApplication::font());
+    const QString path =
+        QStringLiteral("/home/anna/Music/Tablature/Blues/Iron Maidenhead/19 - Angel (Live).crd");
+    const int width = metrics.horizontalAdvance(path) / 2;
+    const QString ellipsis(QChar(0x2026));
+
+    const QString byPath = CEllipsisLabel::ElideText(path, SS_PATHELLIPSIS, metrics, width);
+    EXPECT_TRUE(byPath.endsWith(QStringLiteral("/19 - Angel (Live).crd"))) << byPath.toStdString();
+    EXPECT_TRUE(byPath.startsWith(QStringLiteral("/home"))) << byPath.toStdString();
+    EXPECT_TRUE(byPath.contains(ellipsis));
+    EXPECT_LE(metrics.horizontalAdvance(byPath), width);
+    // Too narrow even for the name: its end (the extension) is what stays.
+    const QString narrow =
+        CEllipsisLabel::ElideText(path, SS_PATHELLIPSIS, metrics, metrics.horizontalAdvance(path) / 6);
+    EXPECT_TRUE(narrow.startsWith(ellipsis)) << narrow.toStdString();
+    EXPECT_TRUE(narrow.endsWith(QStringLiteral(".crd"))) << narrow.toStdString();
+
+    const QString byEnd = CEllipsisLabel::ElideText(path, SS_ENDELLIPSIS, metrics, width);
+    EXPECT_TRUE(byEnd.startsWith(QStringLiteral("/home/anna")));
+    EXPECT_TRUE(byEnd.endsWith(ellipsis));
+    EXPECT_LE(metrics.horizontalAdvance(byEnd), width);
+
+    const QString sentence =
+        QStringLiteral("Comparing the files of the synchronized folders with the library");
+    const QString byWord = CEllipsisLabel::ElideText(sentence, SS_WORDELLIPSIS, metrics,
+                                                     metrics.horizontalAdvance(sentence) / 2);
+    ASSERT_TRUE(byWord.endsWith(ellipsis)) << byWord.toStdString();
+    EXPECT_TRUE(sentence.startsWith(byWord.chopped(1) + QLatin1Char(' '))) << byWord.toStdString();
+    EXPECT_EQ(CEllipsisLabel::ElideText(sentence, 0, metrics, 10), sentence);
+    EXPECT_EQ(CEllipsisLabel::ElideText(QStringLiteral("short"), SS_PATHELLIPSIS, metrics, 1000),
+              QStringLiteral("short"));
+
+    // The caption is the program's title from its string table, else its name.
+    CStringTable table{{AFX_IDS_APP_TITLE, "Corda Librarian"}, {14, "Backing Up Library"}};
+    AfxSetApplicationStringTable(&table);
+    COwner owner;
+    CProgressDlg progress(IDI_BACKUP_PROGRESS);
+    progress.SetStatusEllipsisStyle(SS_PATHELLIPSIS);
+    progress.SetSecondaryStatusEllipsisStyle(SS_ENDELLIPSIS);
+    ASSERT_TRUE(progress.CreateProgressStyle(&owner.window));
+    progress.ShowProgressStyle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Corda Librarian"));
+    progress.SetStatus(path + path);
+    progress.SetSecondaryStatus(QStringLiteral("File 19 of 36"));
+    progress.SetPos(53);
+    EXPECT_EQ(progress.GetStatus(), path + path);
+    EXPECT_TRUE(progress.GetStatusControl()->GetDisplayedText().endsWith(QStringLiteral("Angel (Live).crd")));
+    EXPECT_LE(metrics.horizontalAdvance(progress.GetStatusControl()->GetDisplayedText()),
+              progress.GetStatusControl()->contentsRect().width());
+    EXPECT_EQ(progress.GetIconControl()->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
+    SaveScreenshot(progress.grab().toImage(), QStringLiteral("progress.png"));
+    progress.DestroyWindow();
+
+    CFlashBox box(0, 14);
+    box.SetStatus(QStringLiteral("Loading database..."));
+    ASSERT_TRUE(box.Create(&owner.window));
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Backing Up Library"));
+    EXPECT_EQ(box.GetIconControl()->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
+    // The status repaints at once: the operation after it lets no event through.
+    CPaintCounter counter(box.GetStatusControl());
+    box.SetStatus(QStringLiteral("Saving database..."));
+    EXPECT_GE(counter.count, 1);
+    EXPECT_EQ(box.GetStatusControl()->GetDisplayedText(), QStringLiteral("Saving database..."));
+    SaveScreenshot(box.grab().toImage(), QStringLiteral("flashbox.png"));
+    box.DestroyWindow();
+    AfxSetApplicationStringTable(nullptr);
+
+    QCoreApplication::setApplicationName(QStringLiteral("Tab Keeper"));
+    CFlashBox plain;
+    ASSERT_TRUE(plain.Create(nullptr));
+    EXPECT_EQ(plain.windowTitle(), QStringLiteral("Tab Keeper"));
+    plain.DestroyWindow();
 }
