@@ -120,11 +120,9 @@ bool DatabaseFile::KeepDamagedFile(const QString& path, QString* keptPath, QStri
         if (number > 1)
             candidate += QLatin1Char('.') + QString::number(number);
         const QByteArray target = QFile::encodeName(candidate);
-        // A hard link is the file itself under a second name, made atomically and never over
-        // an existing name; where links are not possible a copy to a new file takes its place.
-        int error = ::link(source.constData(), target.constData()) == 0 ? 0 : errno;
-        if (error != 0 && error != EEXIST)
-            error = CopyToNewFile(source, target);
+        // A copy of its own, not a second name of the same file: whatever later writes to
+        // the path must not reach the kept bytes.
+        const int error = CopyToNewFile(source, target);
         if (error == 0) {
             SyncFolderOf(target);
             if (keptPath)

@@ -34,8 +34,8 @@ void Report(unsigned formatId, const QString& path, const QString& cause, const 
 
 // Keeps a database file that could not be read beside itself before a save replaces it:
 // as "<path>.damaged", or "<path>.damaged.2", ".3" ... when that name is taken, so that an
-// earlier kept copy is never overwritten. The kept copy is the same file (a hard link, or
-// a byte-for-byte copy where the file system has none). A file that no longer exists
+// earlier kept copy is never overwritten. The kept copy is a byte-for-byte copy, flushed
+// to disk before the call returns. A file that no longer exists
 // needs no keeping (true, *keptPath empty). On failure the cause goes to *errorText and
 // the caller must not replace the file.
 bool KeepDamagedFile(const QString& path, QString* keptPath = nullptr, QString* errorText = nullptr);

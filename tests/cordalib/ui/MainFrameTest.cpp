@@ -1,0 +1,412 @@
+// The main window and the desktop application object in one process: the listing, the
+// menus, the placement, the running-instance answer, the idle save, the termination
+// signals and the normal shutdown.
+#include "TestSupport.h"
+
+#include "cordalib/app/CordaLibrarianApp.h"
+#include "cordalib/ui/CordaLibrarianGuiApp.h"
+#include "cordalib/ui/LibraryListModel.h"
+#include "cordalib/ui/MainFrame.h"
+#include "cordalib/ui/RunningInstance.h"
+#include "cordalib/ui/TerminationSignals.h"
+#include "cordalib/ui/WindowPlacement.h"
+#include "qvsystem/platform/SettingsStore.h"
+#include "qvsystem/system/ProfileValues.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <atomic>
+#include <csignal>
+#include <ctime>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Receives the file addresses that the shell would open.
+class CUrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> m_urls;
+
+public slots:
+    void Open(const QUrl& url) { m_urls.append(url); }
+};
+
+class MainFrameTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_oldDataHome = qgetenv("XDG_DATA_HOME");
+        m_dataHome = m_dir.path() + QStringLiteral("/data");
+        QDir().mkpath(m_dataHome);
+        setenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome).constData(), 1);
+        AfxSetSettingsStorePath(m_dir.path() + QStringLiteral("/config/registry.db"));
+    }
+    void TearDown() override
+    {
+        AfxSetSettingsStorePath(QString());
+        setenv("XDG_DATA_HOME", m_oldDataHome.constData(), 1);
+    }
+
+    QString DatabaseFile() const
+    {
+        return m_dataHome + QStringLiteral("/Corda Software/Corda Librarian/Database Files/library.cordb");
+    }
+
+    static void AddSong(CCordaLibrarianApp& app, const char* title, const char* artist)
+    {
+        auto song = std::make_unique<CSongRecord>();
+        song->SetTitle(title);
+        song->SetArtist(artist);
+        song->SetAlbum("Album");
+        song->SetYear(1987);
+        song->SetPath(QStringLiteral("/music/%1.crd").arg(QString::fromLatin1(title).left(4)));
+        app.GetLibraryDatabase().AddSong(std::move(song));
+    }
+
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/clu-XXXXXX")};
+    QByteArray m_oldDataHome;
+    QString m_dataHome;
+};
+
+// The listing must show every record with its Windows-1252 texts converted (not shown as
+// Latin-1 or mangled), and must follow the library when it changes.
+TEST_F(MainFrameTest, ListsShowTheLibraryRecords)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    AddSong(app,
+            "Stra\xdf"
+            "e \x93Heart\x94",
+            "Jos\xe9 \x80uro");
+    AddSong(app, "Second", "B");
+    auto lesson = std::make_unique<CLessonRecord>();
+    lesson->SetTitle("Caf\xe9 Scales");
+    lesson->SetStyle(0);
+    lesson->SetLevel(2);
+    lesson->SetAuthor("Zo\xeb");
+    lesson->SetPath(QStringLiteral("/music/lesson.crd"));
+    app.GetLibraryDatabase().AddLesson(std::move(lesson));
+
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    CLibraryListModel* songs = frame.GetSongListModel();
+    CLibraryListModel* lessons = frame.GetLessonListModel();
+    QAbstractItemModelTester songTester(songs, QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_EQ(songs->rowCount(), 2);
+    ASSERT_EQ(lessons->rowCount(), 1);
+    EXPECT_EQ(frame.GetSongListView()->model(), songs);
+    EXPECT_EQ(songs->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Title"));
+    EXPECT_EQ(songs->headerData(CLibraryListModel::songFileName, Qt::Horizontal).toString(),
+              QStringLiteral("File Name"));
+    EXPECT_EQ(songs->index(0, CLibraryListModel::songNumber).data().toString(), QStringLiteral("1"));
+    EXPECT_EQ(songs->index(0, CLibraryListModel::songTitle).data().toString(),
+              QStringLiteral("Stra\u00dfe \u201cHeart\u201d"));
+    EXPECT_EQ(songs->index(0, CLibraryListModel::songArtist).data().toString(),
+              QStringLiteral("Jos\u00e9 \u20acuro"));
+    EXPECT_EQ(songs->index(0, CLibraryListModel::songYear).data().toString(), QStringLiteral("1987"));
+    EXPECT_EQ(songs->index(1, CLibraryListModel::songFileName).data().toString(),
+              QStringLiteral("/music/Seco.crd"));
+    EXPECT_FALSE(songs->index(0, CLibraryListModel::songColumnCount).isValid());
+    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonTitle).data().toString(),
+              QStringLiteral("Caf\u00e9 Scales"));
+    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonLevel).data().toString(),
+              QStringLiteral("Advanced"));
+    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonAuthor).data().toString(),
+              QStringLiteral("Zo\u00eb"));
+
+    // Unchanged library: nothing is taken again. A new record appears after a refresh.
+    EXPECT_FALSE(songs->Refresh());
+    AddSong(app, "Third", "C");
+    frame.RefreshLists();
+    EXPECT_EQ(songs->rowCount(), 3);
+    EXPECT_EQ(lessons->rowCount(), 1);
+    app.GetLibraryDatabase().Clear();
+    frame.RefreshLists();
+    EXPECT_EQ(songs->rowCount(), 0);
+    EXPECT_EQ(lessons->rowCount(), 0);
+}
+
+// File > Exit must close the window the normal way: the placement is written (44 bytes,
+// decodable) and the frame says it closed; the menus that have no working command yet stay
+// out of the menu bar; Open Location hands the folder to the shell.
+TEST_F(MainFrameTest, MenusExitAndOpenLocation)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Corda Librarian"));
+    EXPECT_FALSE(frame.windowIcon().isNull());
+    ASSERT_NE(frame.GetFileMenu(), nullptr);
+    EXPECT_TRUE(frame.GetFileMenu()->menuAction()->isVisible());
+    for (QMenu* menu :
+         {frame.GetEditMenu(), frame.GetViewMenu(), frame.GetToolsMenu(), frame.GetHelpMenu()}) {
+        SCOPED_TRACE(menu->title().toStdString());
+        EXPECT_FALSE(menu->menuAction()->isVisible());
+        menu->addAction(QStringLiteral("Later"));
+    }
+    frame.UpdateMenuBar();
+    EXPECT_TRUE(frame.GetHelpMenu()->menuAction()->isVisible());
+
+    CUrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+    auto* databaseFiles = frame.findChild<QAction*>(QString::number(ID_FILE_OPEN_LOCATION_DATABASE_FILES));
+    ASSERT_NE(databaseFiles, nullptr);
+    databaseFiles->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(catcher.m_urls.size(), 1);
+    EXPECT_EQ(catcher.m_urls.front().toLocalFile(), QFileInfo(DatabaseFile()).absolutePath());
+
+    frame.showNormal();
+    frame.setGeometry(120, 80, 640, 480);
+    QSignalSpy closed(&frame, &CMainFrame::frameClosed);
+    auto* exitAction = frame.findChild<QAction*>(QString::number(ID_APP_EXIT));
+    ASSERT_NE(exitAction, nullptr);
+    EXPECT_EQ(exitAction->text(), QStringLiteral("E&xit"));
+    exitAction->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(frame.isVisible());
+
+    QByteArray stored;
+    ASSERT_TRUE(app.GetProfile().GetProfileBinary(QStringLiteral("Window Settings"),
+                                                  QStringLiteral("Window Placement"), stored));
+    EXPECT_EQ(stored.size(), 44);
+    WINDOWPLACEMENT placement;
+    ASSERT_TRUE(DecodeWindowPlacement(stored, QRect(0, 0, 10000, 10000), &placement));
+    EXPECT_EQ(placement.showCmd, SW_NORMAL);
+    EXPECT_EQ(placement.GetNormalRect(), QRect(120, 80, 640, 480));
+}
+
+// What the window saved, the next start-up restores: normal geometry, or maximized over
+// the saved normal rectangle; a record of the wrong size is ignored (the caller maximizes).
+TEST_F(MainFrameTest, PlacementIsRestored)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    const QRect area = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    const QRect normal(area.left() + 30, area.top() + 40, 500, 300);
+    for (uint32_t showCmd : {SW_NORMAL, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED}) {
+        SCOPED_TRACE(showCmd);
+        WINDOWPLACEMENT placement;
+        placement.showCmd = showCmd;
+        placement.SetNormalRect(normal);
+        ASSERT_TRUE(app.GetWindowSettings().SetWindowPlacement(EncodeWindowPlacement(placement), true));
+        CMainFrame frame(app);
+        ASSERT_TRUE(frame.Create());
+        ASSERT_TRUE(frame.RestoreWindowPlacement());
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_FALSE(frame.isMinimized());
+        EXPECT_EQ(frame.isMaximized(), showCmd == SW_SHOWMAXIMIZED);
+        if (showCmd != SW_SHOWMAXIMIZED) {
+            EXPECT_EQ(frame.geometry(), normal);
+        }
+        frame.close();
+        WINDOWPLACEMENT saved;
+        ASSERT_TRUE(DecodeWindowPlacement(app.GetWindowSettings().GetWindowPlacement(), area, &saved));
+        EXPECT_EQ(saved.showCmd, showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_NORMAL);
+        EXPECT_EQ(saved.GetNormalRect(), normal);
+    }
+    QByteArray wrong = app.GetWindowSettings().GetWindowPlacement();
+    wrong.chop(1);
+    ASSERT_TRUE(app.GetWindowSettings().SetWindowPlacement(wrong, true));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    EXPECT_FALSE(frame.RestoreWindowPlacement());
+    EXPECT_FALSE(frame.isVisible());
+}
+
+// The running-instance answer: a request in time is answered and restores a minimized
+// window; a late one (the asker has gone), a wrong number, or a socket left by a crashed
+// copy never raise anything and never block.
+TEST_F(MainFrameTest, RunningInstanceAnswer)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    const QString path = RunningInstance::GetServerPath(m_dir.path());
+    EXPECT_TRUE(path.startsWith(m_dir.path() + QLatin1Char('/')));
+    EXPECT_GE(RunningInstance::GetMessageNumber(), 0xC000u);
+    EXPECT_LE(RunningInstance::GetMessageNumber(), 0xFFFFu);
+
+    // A socket file left behind by a copy that crashed: nobody answers, nothing blocks.
+    int exitCode = -1;
+    corda::test::RunCommand(
+        QStringLiteral(
+            "python3 -c \"import socket,sys; s=socket.socket(socket.AF_UNIX); s.bind(sys.argv[1])\" '%1'")
+            .arg(path),
+        &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    ASSERT_TRUE(QFileInfo::exists(path));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(RunningInstance::NotifyRunningInstance(path));
+    EXPECT_LT(clock.elapsed(), 1000);
+    ASSERT_TRUE(frame.StartRunningInstanceServer(path));
+
+    // The offscreen platform has no stacking order to change.
+    corda::test::AllowQtWarning(QStringLiteral("^This plugin does not support raise\\(\\)$"));
+    frame.showMinimized();
+    QSignalSpy requested(frame.GetRunningInstanceServer(), &CRunningInstanceServer::runningInstanceRequested);
+    std::atomic<int> answered{-1};
+    std::thread asker([&] { answered = RunningInstance::NotifyRunningInstance(path) ? 1 : 0; });
+    QTRY_VERIFY_WITH_TIMEOUT(answered.load() >= 0, 5000);
+    asker.join();
+    EXPECT_EQ(answered.load(), 1);
+    EXPECT_EQ(requested.count(), 1);
+    EXPECT_FALSE(frame.isMinimized());
+    EXPECT_TRUE(frame.isVisible());
+
+    // Requests that must be refused, sent by hand.
+    const auto send = [&path](uint32_t number, int64_t askedNs) {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        EXPECT_TRUE(socket.waitForConnected(1000));
+        QByteArray request;
+        for (int i = 0; i < 4; ++i)
+            request.append(static_cast<char>((number >> (8 * i)) & 0xFF));
+        for (int i = 0; i < 8; ++i)
+            request.append(static_cast<char>((static_cast<uint64_t>(askedNs) >> (8 * i)) & 0xFF));
+        socket.write(request);
+        socket.waitForBytesWritten(1000);
+        // The server drops the connection without an answer.
+        QElapsedTimer waited;
+        waited.start();
+        while (socket.state() != QLocalSocket::UnconnectedState && waited.elapsed() < 3000)
+            QTest::qWait(10);
+        EXPECT_EQ(socket.state(), QLocalSocket::UnconnectedState);
+        return socket.readAll();
+    };
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t nowNs = static_cast<int64_t>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    EXPECT_TRUE(send(RunningInstance::GetMessageNumber(), nowNs - 1500000000LL).isEmpty());
+    EXPECT_TRUE(send(RunningInstance::GetMessageNumber() ^ 1u, nowNs).isEmpty());
+    EXPECT_EQ(requested.count(), 1);
+}
+
+// A long runtime folder must still give a socket path that fits a socket address.
+TEST_F(MainFrameTest, ServerPathFitsASocketAddress)
+{
+    const QString longFolder = QStringLiteral("/run/user/1000/") + QString(60, QLatin1Char('f'));
+    const QString path = RunningInstance::GetServerPath(longFolder);
+    EXPECT_TRUE(path.startsWith(longFolder + QLatin1Char('/')));
+    EXPECT_LT(QFile::encodeName(path).size(), 108);
+    EXPECT_EQ(RunningInstance::GetServerPath(longFolder), path);
+    EXPECT_TRUE(RunningInstance::GetServerPath(QString()).isEmpty());
+}
+
+// Timer 13 saves a modified library after five minutes without input, quietly, and
+// leaves an unchanged library (or a shorter idle time) alone.
+TEST_F(MainFrameTest, IdleSave)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    EXPECT_EQ(frame.GetIdleTimer()->objectName(), QStringLiteral("13"));
+    EXPECT_EQ(frame.GetIdleTimer()->interval(), 30000);
+    EXPECT_TRUE(frame.GetIdleTimer()->isActive());
+
+    EXPECT_FALSE(frame.OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS));
+    AddSong(app, "Idle", "A");
+    EXPECT_FALSE(frame.OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS - 1));
+    EXPECT_FALSE(QFileInfo::exists(DatabaseFile()));
+    EXPECT_TRUE(frame.OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS));
+    EXPECT_TRUE(QFileInfo::exists(DatabaseFile()));
+    EXPECT_FALSE(app.GetLibraryDatabase().IsModified());
+    EXPECT_FALSE(frame.OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS * 2));
+}
+
+// The signals that end the program must reach the event loop as a request, not kill the
+// process; the previous handlers come back afterwards, and only one watcher can be
+// installed at a time.
+TEST_F(MainFrameTest, TerminationSignalsBecomeRequests)
+{
+    struct sigaction before {};
+    sigaction(SIGHUP, nullptr, &before);
+    {
+        CTerminationSignals signalsWatcher;
+        ASSERT_TRUE(signalsWatcher.Install());
+        CTerminationSignals second;
+        EXPECT_FALSE(second.Install());
+        QSignalSpy spy(&signalsWatcher, &CTerminationSignals::terminationRequested);
+        ::raise(SIGHUP);
+        ::raise(SIGTERM);
+        ::raise(SIGINT);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 3, 5000);
+        EXPECT_EQ(spy.at(0).at(0).toInt(), SIGHUP);
+        EXPECT_EQ(spy.at(1).at(0).toInt(), SIGTERM);
+        EXPECT_EQ(spy.at(2).at(0).toInt(), SIGINT);
+    }
+    struct sigaction after {};
+    sigaction(SIGHUP, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+    CTerminationSignals again;
+    EXPECT_TRUE(again.Install());
+}
+
+// The desktop application object: start-up shows the main window (maximized without a
+// stored placement), a close request goes through the window's close (placement saved)
+// and ends the program, the shutdown saves the changed library, and the session's end
+// saves without closing.
+TEST_F(MainFrameTest, GuiApplicationStartsAndClosesTheNormalWay)
+{
+    CCordaLibrarianGuiApp app;
+    ASSERT_EQ(GetCordaLibrarianGuiApp(), &app);
+    ASSERT_EQ(GetCordaLibrarianApp(), &app);
+    // Test binaries carry no version block, which the splash needs.
+    app.SetApplicationDataFolderNames();
+    app.SetRegistryLocation();
+    app.GetStartupSettings().SetShowSplashScreen(false, true);
+
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(frame->isMaximized());
+    ASSERT_NE(frame->GetRunningInstanceServer(), nullptr);
+    EXPECT_TRUE(frame->GetRunningInstanceServer()->IsListening());
+    EXPECT_EQ(frame->GetRunningInstanceServer()->GetServerPath(), app.GetRunningInstanceServerPath());
+    // First run: the reminder's dismissal date is recorded.
+    EXPECT_NE(AfxGetProfileCheckForUpdatesLastDismissed(app.GetProductRegistryPath()), COleDateTime());
+
+    AddSong(app, "Session", "S");
+    app.OnSessionEnding();
+    EXPECT_TRUE(QFileInfo::exists(DatabaseFile()));
+    EXPECT_FALSE(app.GetLibraryDatabase().IsModified());
+    EXPECT_TRUE(frame->isVisible());
+
+    AddSong(app, "Shutdown", "S");
+    app.RequestClose();
+    EXPECT_TRUE(app.IsQuitRequested());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(app.GetWindowSettings().GetWindowPlacement().size(), 44);
+    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_FALSE(app.GetLibraryDatabase().IsModified());
+    CCordaLibrarianApp reader;
+    ASSERT_TRUE(reader.InitCore(false));
+    EXPECT_EQ(reader.GetLibraryDatabase().GetSongCount(), 2u);
+}
+
+} // namespace
+
+#include "MainFrameTest.moc"
