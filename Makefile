@@ -4,8 +4,9 @@ BUILDTYPE ?= RelWithDebInfo
 JOBS      ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+PREFIX    ?= /usr/local
 
-.PHONY: all deps configure build test run bench fuzz format clean
+.PHONY: all deps configure build test run install bench fuzz format clean
 
 all: build
 
@@ -25,6 +26,10 @@ test: build
 
 run: build
 	@scripts/run-samples $(BUILD)
+
+# Programs, library, launcher entry, file type, icons and description under $(PREFIX).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: deps
 	@bench/run-all

@@ -65,3 +65,12 @@ function(corda_add_version_block target product description internal)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionBlock.cpp.in ${_out} @ONLY)
   target_sources(${target} PRIVATE ${_out})
 endfunction()
+
+# corda_install_program(TARGET)
+# Installs a program into bin/; once installed it finds libqvsystem.so in the lib folder
+# beside bin/, wherever the prefix is.
+function(corda_install_program target)
+  file(RELATIVE_PATH _rel /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${_rel}")
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
