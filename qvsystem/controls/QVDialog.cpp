@@ -1,5 +1,6 @@
 #include "qvsystem/controls/QVDialog.h"
 
+#include "qvsystem/controls/QVDialogPageTreeCtrl.h"
 #include "qvsystem/controls/QVHelpButton.h"
 
 #include <QAbstractButton>
@@ -15,6 +16,16 @@ namespace {
 
 constexpr int IDOK_CONTROL = 1;
 constexpr int IDCANCEL_CONTROL = 2;
+
+// The nearest dialog or page around the widget, or its window.
+const QWidget* DialogOf(const QWidget* widget)
+{
+    for (const QWidget* parent = widget->parentWidget(); parent; parent = parent->parentWidget()) {
+        if (parent->isWindow() || dynamic_cast<const CQVDialogCommon*>(parent))
+            return parent;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -114,6 +125,11 @@ void CQVDialog::FinishDialog()
     EndStateSession();
 }
 
+bool CQVDialog::BelongsToThisDialog(const QWidget* widget) const
+{
+    return widget && DialogOf(widget) == this;
+}
+
 void CQVDialog::WireButtons()
 {
     // Connections are unique, so a second showing of the same dialog does not double them.
@@ -123,7 +139,7 @@ void CQVDialog::WireButtons()
     m_pHelpSeparator = GetDlgItem(IDC_QV_HELP_SEPARATOR);
 
     for (QDialogButtonBox* box : findChildren<QDialogButtonBox*>()) {
-        if (box->window() != window() || AfxFindDialogControl(this, -1) == box)
+        if (!BelongsToThisDialog(box))
             continue;
         connect(box, &QDialogButtonBox::accepted, this, &CQVDialog::accept, Qt::UniqueConnection);
         connect(box, &QDialogButtonBox::rejected, this, &CQVDialog::reject, Qt::UniqueConnection);
@@ -179,7 +195,8 @@ void CQVDialog::RunIdle()
     std::vector<CQVDialogPageTreeCtrl*> trees;
     GetDialogPageTreeCtrls(trees);
     for (CQVDialogPageTreeCtrl* tree : trees) {
-        (void)tree; // the page tree forwards idle to its selected page (see QVDialogPageTreeCtrl)
+        if (CQVDialog* page = tree ? tree->GetCurrentDialogPage() : nullptr; page && page->IsInitialized())
+            page->RunIdle();
     }
 }
 

@@ -40,6 +40,7 @@
 #include "qvsystem/controls/QVDialogCommon.h"
 #include "qvsystem/qvsystem_export.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
@@ -47,7 +48,6 @@
 #include <vector>
 
 class CQVDialogPageTreeCtrl;
-class QAbstractButton;
 class QFrame;
 class QPushButton;
 
@@ -143,6 +143,7 @@ protected:
 
 private:
     void WireButtons();
+    bool BelongsToThisDialog(const QWidget* widget) const;
     void FinishDialog();
     void CenterOverOwner();
 

@@ -167,7 +167,6 @@ bool CQVValidationBalloon::Activate(int icon, const QString& title, const QStrin
     if (CBalloonWatch* watch = CBalloonWatch::Instance(true))
         watch->Add(this);
     show();
-    raise();
     update();
     return true;
 }
@@ -250,16 +249,19 @@ void CQVValidationBalloon::Layout(const QRect& screenRect)
 
     setGeometry(left, top, bodyWidth, windowHeight);
 
-    // Without a compositor the translucent corners would show as a box: the mask keeps the
-    // window to the balloon's shape.
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    QPainter painter(&mask);
-    painter.setPen(QPen(Qt::color1, 2));
-    painter.setBrush(Qt::color1);
-    painter.drawPath(BalloonPath());
-    painter.end();
-    setMask(mask);
+    // An X11 desktop without a compositor would show the translucent corners as a box: there
+    // the mask keeps the window to the balloon's shape. Wayland always composites, and other
+    // platforms (offscreen) have no masks.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        QBitmap mask(size());
+        mask.fill(Qt::color0);
+        QPainter painter(&mask);
+        painter.setPen(QPen(Qt::color1, 2));
+        painter.setBrush(Qt::color1);
+        painter.drawPath(BalloonPath());
+        painter.end();
+        setMask(mask);
+    }
 }
 
 QPainterPath CQVValidationBalloon::BalloonPath() const
