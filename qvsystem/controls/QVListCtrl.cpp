@@ -63,14 +63,6 @@ CQVListCtrl::CQVListCtrl(QWidget* parent, CQVListModel* model) : QTreeView(paren
 
     m_pHeader = new CQVListCtrlHeaderCtrl(this);
     setHeader(m_pHeader);
-    m_pHeader->setSectionsMovable(true);
-    m_pHeader->setFirstSectionMovable(true);
-    m_pHeader->setSectionsClickable(true);
-    m_pHeader->setStretchLastSection(false);
-    m_pHeader->setSortIndicatorShown(false);
-    m_pHeader->setSectionResizeMode(QHeaderView::Interactive);
-    m_pHeader->setDefaultSectionSize(DEFAULT_COLUMN_WIDTH);
-
     setModel(m_pModel);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -80,8 +72,16 @@ CQVListCtrl::CQVListCtrl(QWidget* parent, CQVListModel* model) : QTreeView(paren
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The view's own sorting would take the header's clicks (and turns clicking off).
     setSortingEnabled(false);
     setTextElideMode(Qt::ElideRight);
+    m_pHeader->setSectionsMovable(true);
+    m_pHeader->setFirstSectionMovable(true);
+    m_pHeader->setSectionsClickable(true);
+    m_pHeader->setStretchLastSection(false);
+    m_pHeader->setSortIndicatorShown(false);
+    m_pHeader->setSectionResizeMode(QHeaderView::Interactive);
+    m_pHeader->setDefaultSectionSize(DEFAULT_COLUMN_WIDTH);
 
     m_crEmptyText = palette().color(QPalette::Disabled, QPalette::Text);
     UpdateFonts();
