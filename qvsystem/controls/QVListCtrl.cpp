@@ -1,5 +1,6 @@
 #include "qvsystem/controls/QVListCtrl.h"
 
+#include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/platform/StringTable.h"
 #include "qvsystem/system/ApplicationRegistryKey.h"
 #include "qvsystem/system/ProfileValues.h"
@@ -177,6 +178,8 @@ void CQVListCtrl::OnHeaderContextMenu(int, int, const QPoint& screenPoint)
     if (command >= ID_QV_HEADER_COLUMN_FIRST && command <= ID_QV_HEADER_COLUMN_LAST) {
         const int trueColumn = command - ID_QV_HEADER_COLUMN_FIRST;
         ShowQVColumn(trueColumn, !IsQVColumnVisible(trueColumn));
+    } else if (command == ID_QV_HEADER_COLUMNS) {
+        EditColumns();
     }
 }
 
@@ -399,6 +402,12 @@ bool CQVListCtrl::SetColumnAlignment(int insertedColumn, int format)
     if (m_pModel->IsViewColumnDeclared(insertedColumn))
         m_mapColumns[GetTrueColumn(insertedColumn)].nFormat = format;
     return true;
+}
+
+int CQVListCtrl::EditColumns()
+{
+    CColumnsDlg dialog(this, window());
+    return dialog.exec();
 }
 
 // --- View columns

@@ -120,6 +120,9 @@ public:
     std::vector<int> GetTrueColumns() const;
     bool SetColumnAlignment(int insertedColumn, int format);
     bool IsColumnSortOrderPersisted() const { return !m_mapColumns.empty(); }
+    // Runs the Columns dialog modally over the list's window; its result (QDialog::Accepted
+    // or QDialog::Rejected).
+    int EditColumns();
 
     // --- View columns without declaration
     int InsertColumn(int insertedColumn, const QString& heading, int format = LVCFMT_LEFT, int width = -1,
