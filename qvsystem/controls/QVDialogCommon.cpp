@@ -1,5 +1,6 @@
 #include "qvsystem/controls/QVDialogCommon.h"
 
+#include "qvsystem/controls/AutoCompleteEdit.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
 
@@ -209,10 +210,67 @@ void CQVDialogCommon::SaveStateControls()
         else if (key)
             RegCloseKey(key);
     }
+    // Only lists that were switched on (and so loaded) are written back: an edit that never
+    // loaded its list would otherwise overwrite the stored one.
+    CAutoCompleteEditSubKeyMap editSubKeys;
+    GetStateAutoCompleteEditCtrls(editSubKeys, true);
+    for (const auto& [edit, subKey] : editSubKeys) {
+        if (edit && edit->IsAutoCompletionEnabled())
+            edit->SaveState(subKey);
+    }
+    CAutoCompleteEditKeyMap editKeys;
+    GetStateAutoCompleteEditCtrls(editKeys, true);
+    for (const auto& [edit, key] : editKeys) {
+        if (edit && edit->IsAutoCompletionEnabled())
+            edit->SaveState(key, true);
+        else if (key)
+            RegCloseKey(key);
+    }
     PostSaveStateControls();
 }
 
-void CQVDialogCommon::EnableAutoCompleteControls(bool, unsigned) {}
+void CQVDialogCommon::EnableAutoCompleteControls(bool enable, unsigned sizeLimit)
+{
+    CAutoCompleteEditSubKeyMap subKeys;
+    GetStateAutoCompleteEditCtrls(subKeys, !enable);
+    CAutoCompleteEditKeyMap keys;
+    GetStateAutoCompleteEditCtrls(keys, !enable);
+    if (!enable) {
+        for (const auto& [edit, subKey] : subKeys) {
+            if (!edit)
+                continue;
+            edit->SaveState(subKey);
+            edit->EnableAutoCompletion(false);
+        }
+        for (const auto& [edit, key] : keys) {
+            if (!edit) {
+                if (key)
+                    RegCloseKey(key);
+                continue;
+            }
+            edit->SaveState(key, true);
+            edit->EnableAutoCompletion(false);
+        }
+        return;
+    }
+    for (const auto& [edit, subKey] : subKeys) {
+        if (!edit)
+            continue;
+        edit->EnableAutoCompletion(true);
+        edit->SetMRUListSizeLimit(sizeLimit);
+        edit->LoadState(subKey);
+    }
+    for (const auto& [edit, key] : keys) {
+        if (!edit) {
+            if (key)
+                RegCloseKey(key);
+            continue;
+        }
+        edit->EnableAutoCompletion(true);
+        edit->SetMRUListSizeLimit(sizeLimit);
+        edit->LoadState(key, true);
+    }
+}
 
 void CQVDialogCommon::UpdateFonts(const QFont* font)
 {
