@@ -85,27 +85,9 @@ TEST(GradientTest, SolidForEqualColoursAndRunsFromStartToEnd)
     EXPECT_EQ(CGradient().Draw(nullptr, QRect(0, 0, 4, 4)), 0);
 }
 
-// Guards against an out-of-range orientation surviving (it would draw neither way) and
-// against equality ignoring a field.
-TEST(GradientTest, OrientationIsNormalisedAndEqualityComparesAllFields)
-{
-    EXPECT_EQ(CGradient(RED, BLUE, 7).GetOrientation(), CGradient::horizontal);
-    EXPECT_TRUE(CGradient(RED, BLUE, 7).IsHorizontal());
-    EXPECT_FALSE(CGradient(RED, BLUE, CGradient::vertical).IsHorizontal());
-    EXPECT_TRUE(CGradient::IsValidOrientation(1));
-    EXPECT_FALSE(CGradient::IsValidOrientation(2));
-
-    const CGradient base(RED, BLUE, CGradient::vertical);
-    EXPECT_EQ(base, CGradient(RED, BLUE, CGradient::vertical));
-    EXPECT_NE(base, CGradient(BLUE, BLUE, CGradient::vertical));
-    EXPECT_NE(base, CGradient(RED, RED, CGradient::vertical));
-    EXPECT_NE(base, CGradient(RED, BLUE, CGradient::horizontal));
-    // The colour is RGB: a translucent colour is the same gradient as its opaque one.
-    EXPECT_EQ(base, CGradient(QColor(220, 20, 20, 10), BLUE, CGradient::vertical));
-}
-
 // Guards against the stored layout drifting from the Windows one (two 0x00BBGGRR words and
-// a byte) and against a bad stored orientation loading unchecked.
+// a byte), against a bad orientation, given or stored, being kept (it would draw neither
+// way), and against equality ignoring a field.
 TEST(GradientTest, SerializeKeepsTheStoredLayout)
 {
     QTemporaryDir dir;
@@ -130,6 +112,10 @@ TEST(GradientTest, SerializeKeepsTheStoredLayout)
         loaded.Serialize(ar);
     }
     EXPECT_EQ(loaded, CGradient(QColor(0x11, 0x22, 0x33), QColor(0x44, 0x55, 0x66), CGradient::vertical));
+    EXPECT_NE(loaded, CGradient(QColor(0x11, 0x22, 0x33), QColor(0x44, 0x55, 0x66), CGradient::horizontal));
+    EXPECT_NE(loaded, CGradient(QColor(0x11, 0x22, 0x34), QColor(0x44, 0x55, 0x66), CGradient::vertical));
+    EXPECT_NE(loaded, CGradient(QColor(0x11, 0x22, 0x33), QColor(0x44, 0x55, 0x67), CGradient::vertical));
+    EXPECT_TRUE(CGradient(RED, BLUE, 7).IsHorizontal());
 
     QByteArray bad = bytes;
     bad[8] = 9;
