@@ -1,12 +1,14 @@
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 
 #include "cordalib/app/AppStrings.h"
+#include "cordalib/app/CrashReport.h"
 #include "cordalib/app/UpdateReminder.h"
 #include "cordalib/maintenance/Synchronize.h"
 #include "cordalib/ui/MainFrame.h"
 #include "cordalib/ui/RunningInstance.h"
 #include "cordalib/ui/TerminationSignals.h"
 #include "cordalib/ui/TestHooks.h"
+#include "qvsystem/controls/FlashBox.h"
 #include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/controls/SplashScreen.h"
 #include "qvsystem/system/ModuleVersion.h"
@@ -58,6 +60,7 @@ CCordaLibrarianGuiApp::CCordaLibrarianGuiApp()
 CCordaLibrarianGuiApp::~CCordaLibrarianGuiApp()
 {
     CSplashScreen::SetMainWindowFunction(nullptr);
+    HideFlashBox();
     CloseSplashScreen();
     m_pMainFrame.reset();
 }
@@ -79,6 +82,8 @@ bool CCordaLibrarianGuiApp::InitInstance()
         RunningInstance::NotifyRunningInstance(GetRunningInstanceServerPath());
         return false;
     }
+    // 2. A fault from here on leaves an error report and starts the report sender.
+    InstallCrashHandler();
     m_pTerminationSignals = std::make_unique<CTerminationSignals>();
     if (m_pTerminationSignals->Install())
         connect(m_pTerminationSignals.get(), &CTerminationSignals::terminationRequested, this,
@@ -94,7 +99,7 @@ bool CCordaLibrarianGuiApp::InitInstance()
     if (!CreateMainFrame())
         return false;
     if (!m_pMainFrame->RestoreWindowPlacement())
-        m_pMainFrame->showMaximized();
+        m_pMainFrame->ShowMaximizedByDefault();
     m_pMainFrame->StartRunningInstanceServer(GetRunningInstanceServerPath());
 
     // 13.
@@ -134,11 +139,7 @@ int CCordaLibrarianGuiApp::Run()
 
 int CCordaLibrarianGuiApp::ExitInstance()
 {
-    bool splashOpen = false;
-    {
-        std::lock_guard lock(*CSplashScreen::GetCriticalSectionPtr());
-        splashOpen = m_pSplashScreen != nullptr;
-    }
+    const bool splashOpen = HasSplashScreen();
     CloseSplashScreen();
     // The splash takes its window down from the event loop, which has ended.
     if (splashOpen)
@@ -146,8 +147,11 @@ int CCordaLibrarianGuiApp::ExitInstance()
     // A window still open (the event loop ended some other way) closes the normal way first.
     if (m_pMainFrame && m_pMainFrame->isVisible())
         m_pMainFrame->close();
-    if (GetLibraryDatabase().IsModified())
+    if (GetLibraryDatabase().IsModified()) {
+        ShowFlashBox(IDS_SAVING_DATABASE);
         ExitCore();
+        HideFlashBox();
+    }
     return 0;
 }
 
@@ -184,13 +188,48 @@ bool CCordaLibrarianGuiApp::OnBeforeLoadSettings()
     return OpenSplashScreen();
 }
 
-void CCordaLibrarianGuiApp::OnBeginLoadDatabase() {}
+void CCordaLibrarianGuiApp::OnBeginLoadDatabase()
+{
+    // The splash shows "Loading database..." itself.
+    if (!HasSplashScreen())
+        ShowFlashBox(IDS_LOADING_DATABASE);
+}
 
-void CCordaLibrarianGuiApp::OnEndLoadDatabase() {}
+void CCordaLibrarianGuiApp::OnEndLoadDatabase()
+{
+    HideFlashBox();
+}
+
+void CCordaLibrarianGuiApp::ShowFlashBox(unsigned textId)
+{
+    HideFlashBox();
+    auto box = std::make_unique<CFlashBox>();
+    // Set first: Create paints the box before it returns.
+    box->SetStatus(LoadAppString(textId));
+    // Over the main window while it is on screen; at start-up and exit there is none.
+    QWidget* owner = m_pMainFrame && m_pMainFrame->isVisible() ? m_pMainFrame.get() : nullptr;
+    if (!box->Create(owner))
+        return;
+    m_pFlashBox = std::move(box);
+}
+
+void CCordaLibrarianGuiApp::HideFlashBox()
+{
+    if (!m_pFlashBox)
+        return;
+    m_pFlashBox->DestroyWindow();
+    m_pFlashBox.reset();
+}
 
 void CCordaLibrarianGuiApp::OnCheckForUpdatesReminderDue()
 {
     CloseSplashScreen();
+}
+
+bool CCordaLibrarianGuiApp::HasSplashScreen() const
+{
+    std::lock_guard lock(*CSplashScreen::GetCriticalSectionPtr());
+    return m_pSplashScreen != nullptr;
 }
 
 bool CCordaLibrarianGuiApp::OpenSplashScreen()

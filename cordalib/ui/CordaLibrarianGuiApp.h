@@ -19,6 +19,7 @@
 
 #include <memory>
 
+class CFlashBox;
 class CMainFrame;
 class CSingleInstance;
 class CSplashScreen;
@@ -66,10 +67,15 @@ protected:
     virtual void OnCheckForUpdatesReminderDue();
 
     // The splash screen (all calls made under its lock); each does nothing without one.
+    bool HasSplashScreen() const;
     bool OpenSplashScreen();
     void SetSplashStatus(const QString& text);
     void AutoCloseSplashScreen(int milliseconds);
     void CloseSplashScreen();
+    // The small status window of a short step (loading without the splash, saving at
+    // exit), shown until HideFlashBox.
+    void ShowFlashBox(unsigned textId);
+    void HideFlashBox();
 
 private:
     bool CreateMainFrame();
@@ -79,6 +85,7 @@ private:
     std::unique_ptr<CTerminationSignals> m_pTerminationSignals;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     CSplashScreen* m_pSplashScreen = nullptr;
+    std::unique_ptr<CFlashBox> m_pFlashBox;
     bool m_bQuitRequested = false;
 };
 

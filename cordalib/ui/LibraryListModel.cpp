@@ -2,21 +2,64 @@
 
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/library/LibraryDatabase.h"
+#include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/platform/CodePage.h"
 
 #include <QDir>
 
+namespace {
+
+struct ColumnDefinition {
+    int trueColumn;
+    unsigned headingId;
+    int width;
+    int format;
+};
+
+constexpr ColumnDefinition SONG_COLUMNS[] = {
+    {CLibraryListModel::songNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
+    {CLibraryListModel::songTitle, IDS_COLUMN_TITLE, 220, LVCFMT_LEFT},
+    {CLibraryListModel::songArtist, IDS_COLUMN_ARTIST, 170, LVCFMT_LEFT},
+    {CLibraryListModel::songAlbum, IDS_COLUMN_ALBUM, 145, LVCFMT_LEFT},
+    {CLibraryListModel::songYear, IDS_COLUMN_YEAR, 50, LVCFMT_LEFT},
+    {CLibraryListModel::songFileName, IDS_COLUMN_FILE_NAME, 220, LVCFMT_LEFT},
+};
+constexpr ColumnDefinition LESSON_COLUMNS[] = {
+    {CLibraryListModel::lessonNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
+    {CLibraryListModel::lessonTitle, IDS_COLUMN_TITLE, 220, LVCFMT_LEFT},
+    {CLibraryListModel::lessonSubtitle, IDS_COLUMN_SUBTITLE, 170, LVCFMT_LEFT},
+    {CLibraryListModel::lessonStyle, IDS_COLUMN_STYLE, 100, LVCFMT_LEFT},
+    {CLibraryListModel::lessonLevel, IDS_COLUMN_LEVEL, 100, LVCFMT_LEFT},
+    {CLibraryListModel::lessonAuthor, IDS_COLUMN_AUTHOR, 150, LVCFMT_LEFT},
+    {CLibraryListModel::lessonFileName, IDS_COLUMN_FILE_NAME, 220, LVCFMT_LEFT},
+};
+
+} // namespace
+
 CLibraryListModel::CLibraryListModel(recordKind kind, const CLibraryDatabase* database, QObject* parent)
-    : QAbstractTableModel(parent), m_kind(kind), m_pDatabase(database)
+    : CQVListModel(parent), m_kind(kind), m_pDatabase(database)
 {
     Refresh();
+}
+
+void CLibraryListModel::InsertColumns(CQVListCtrl& list) const
+{
+    int position = 0;
+    const auto insert = [&list, &position](const auto& columns) {
+        for (const ColumnDefinition& column : columns)
+            list.InsertQVColumn(position++, column.trueColumn, true, LoadAppString(column.headingId),
+                                column.format, column.width);
+    };
+    if (m_kind == songRecords)
+        insert(SONG_COLUMNS);
+    else
+        insert(LESSON_COLUMNS);
 }
 
 bool CLibraryListModel::Refresh()
 {
     if (m_bTaken && (!m_pDatabase || m_pDatabase->GetRevision() == m_revision))
         return false;
-    beginResetModel();
     m_songs.clear();
     m_lessons.clear();
     if (m_pDatabase) {
@@ -27,37 +70,23 @@ bool CLibraryListModel::Refresh()
         m_revision = m_pDatabase->GetRevision();
     }
     m_bTaken = true;
-    endResetModel();
+    ResetItems();
     return true;
 }
 
-int CLibraryListModel::rowCount(const QModelIndex& parent) const
+int CLibraryListModel::GetItemCount() const
 {
-    if (parent.isValid())
-        return 0;
     return static_cast<int>(m_kind == songRecords ? m_songs.size() : m_lessons.size());
 }
 
-int CLibraryListModel::columnCount(const QModelIndex& parent) const
+QString CLibraryListModel::GetItemText(int row, int trueColumn) const
 {
-    if (parent.isValid())
-        return 0;
-    return m_kind == songRecords ? static_cast<int>(songColumnCount) : static_cast<int>(lessonColumnCount);
-}
-
-QVariant CLibraryListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
-        return QVariant();
-    const bool numberColumn = index.column() == 0;
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignVCenter | (numberColumn ? Qt::AlignHCenter : Qt::AlignLeft));
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
-        return QVariant();
-    const auto row = static_cast<size_t>(index.row());
+    if (row < 0 || row >= GetItemCount())
+        return QString();
+    const auto index = static_cast<size_t>(row);
     if (m_kind == songRecords)
-        return SongText(*m_songs[row], index.row(), index.column());
-    return LessonText(*m_lessons[row], index.row(), index.column());
+        return SongText(*m_songs[index], row, trueColumn);
+    return LessonText(*m_lessons[index], row, trueColumn);
 }
 
 QString CLibraryListModel::SongText(const CSongRecord& song, int row, int column) const
@@ -100,17 +129,4 @@ QString CLibraryListModel::LessonText(const CLessonRecord& lesson, int row, int 
     default:
         return QString();
     }
-}
-
-QVariant CLibraryListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
-        return QAbstractTableModel::headerData(section, orientation, role);
-    static constexpr unsigned SONG_HEADINGS[songColumnCount] = {IDS_COLUMN_NUMBER, IDS_COLUMN_TITLE,
-                                                                IDS_COLUMN_ARTIST, IDS_COLUMN_ALBUM,
-                                                                IDS_COLUMN_YEAR,   IDS_COLUMN_FILE_NAME};
-    static constexpr unsigned LESSON_HEADINGS[lessonColumnCount] = {
-        IDS_COLUMN_NUMBER, IDS_COLUMN_TITLE,  IDS_COLUMN_SUBTITLE, IDS_COLUMN_STYLE,
-        IDS_COLUMN_LEVEL,  IDS_COLUMN_AUTHOR, IDS_COLUMN_FILE_NAME};
-    return LoadAppString(m_kind == songRecords ? SONG_HEADINGS[section] : LESSON_HEADINGS[section]);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The main window's listing of the library until the sortable, searchable song and lesson
-// lists take its place: one flat table model per kind of record over the library's own
+// lists take its place: an owner-data model per kind of record over the library's own
 // records, every text formatted on request (record texts are Windows-1252 and converted
-// through the code-page module). Refresh takes the records again when the library changed.
+// through the code-page module). The true columns are those of the finished lists, so the
+// column state that CQVListCtrl keeps stays valid. Refresh takes the records again when the
+// library changed.
 
-#include <QAbstractTableModel>
+#include "qvsystem/controls/QVListModel.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,30 +14,30 @@
 class CLibraryDatabase;
 class CSongRecord;
 class CLessonRecord;
+class CQVListCtrl;
 
-class CLibraryListModel : public QAbstractTableModel {
+class CLibraryListModel : public CQVListModel {
     Q_OBJECT
 
 public:
     enum recordKind { songRecords = 0, lessonRecords = 1 };
+    // True columns.
     enum songColumns {
-        songNumber,
-        songTitle,
-        songArtist,
-        songAlbum,
-        songYear,
-        songFileName,
-        songColumnCount
+        songNumber = 0,
+        songTitle = 1,
+        songArtist = 2,
+        songAlbum = 3,
+        songYear = 4,
+        songFileName = 11
     };
     enum lessonColumns {
-        lessonNumber,
-        lessonTitle,
-        lessonSubtitle,
-        lessonStyle,
-        lessonLevel,
-        lessonAuthor,
-        lessonFileName,
-        lessonColumnCount
+        lessonNumber = 0,
+        lessonTitle = 1,
+        lessonSubtitle = 2,
+        lessonStyle = 3,
+        lessonLevel = 4,
+        lessonAuthor = 5,
+        lessonFileName = 7
     };
 
     CLibraryListModel(recordKind kind, const CLibraryDatabase* database, QObject* parent = nullptr);
@@ -43,11 +45,11 @@ public:
     recordKind GetKind() const { return m_kind; }
     // Takes the records again when the library's revision moved; true when it did.
     bool Refresh();
+    // Inserts this kind's columns into the list, with their headings and default widths.
+    void InsertColumns(CQVListCtrl& list) const;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    int GetItemCount() const override;
+    QString GetItemText(int row, int trueColumn) const override;
 
 private:
     QString SongText(const CSongRecord& song, int row, int column) const;

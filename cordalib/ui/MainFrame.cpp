@@ -6,6 +6,7 @@
 #include "cordalib/ui/RunningInstance.h"
 #include "cordalib/ui/TestHooks.h"
 #include "cordalib/ui/WindowPlacement.h"
+#include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/system/FileUtilities.h"
 #include "qvsystem/system/TextUtilities.h"
@@ -13,18 +14,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
-#include <QTableView>
 
 namespace {
-
-// The lists' first columns at their default widths; the last column takes the rest.
-constexpr int SONG_COLUMN_WIDTHS[] = {32, 220, 170, 145, 50, 220};
-constexpr int LESSON_COLUMN_WIDTHS[] = {32, 220, 170, 100, 100, 150, 220};
 
 QRect DesktopWorkArea()
 {
@@ -115,32 +110,16 @@ void CMainFrame::OpenFileLocation(int location)
 void CMainFrame::CreateListPanes()
 {
     auto* splitter = new QSplitter(Qt::Vertical);
-    const auto makeList = [this, splitter](CLibraryListModel::recordKind kind, const QString& name,
-                                           const int* widths, int columns, CLibraryListModel** model) {
-        *model = new CLibraryListModel(kind, &m_app.GetLibraryDatabase(), this);
-        auto* view = new QTableView(splitter);
-        view->setObjectName(name);
-        view->setModel(*model);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setWordWrap(false);
-        view->setShowGrid(false);
-        view->setAlternatingRowColors(true);
-        view->verticalHeader()->hide();
-        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-        view->horizontalHeader()->setHighlightSections(false);
-        view->horizontalHeader()->setStretchLastSection(true);
-        for (int column = 0; column < columns; ++column)
-            view->setColumnWidth(column, widths[column]);
-        view->viewport()->installEventFilter(this);
-        return view;
+    const auto makeList = [this, splitter](CLibraryListModel::recordKind kind, CLibraryListModel** model) {
+        *model = new CLibraryListModel(kind, &m_app.GetLibraryDatabase());
+        auto* list = new CQVListCtrl(splitter, *model); // the list owns the model
+        list->setObjectName(QString::number(IDC_LIST));
+        (*model)->InsertColumns(*list);
+        list->viewport()->installEventFilter(this);
+        return list;
     };
-    m_pSongList = makeList(CLibraryListModel::songRecords, QStringLiteral("SongListView"), SONG_COLUMN_WIDTHS,
-                           static_cast<int>(std::size(SONG_COLUMN_WIDTHS)), &m_pSongModel);
-    m_pLessonList =
-        makeList(CLibraryListModel::lessonRecords, QStringLiteral("LessonListView"), LESSON_COLUMN_WIDTHS,
-                 static_cast<int>(std::size(LESSON_COLUMN_WIDTHS)), &m_pLessonModel);
+    m_pSongList = makeList(CLibraryListModel::songRecords, &m_pSongModel);
+    m_pLessonList = makeList(CLibraryListModel::lessonRecords, &m_pLessonModel);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
     SetCentralPane(splitter);
@@ -190,6 +169,17 @@ bool CMainFrame::RestoreWindowPlacement()
     else
         showNormal();
     return true;
+}
+
+void CMainFrame::ShowMaximizedByDefault()
+{
+    const QRect area = DesktopWorkArea();
+    if (!area.isEmpty()) {
+        QRect normal(QPoint(0, 0), area.size() * 3 / 4);
+        normal.moveCenter(area.center());
+        setGeometry(normal);
+    }
+    showMaximized();
 }
 
 bool CMainFrame::SaveWindowPlacement()

@@ -20,7 +20,7 @@ class CCordaLibrarianApp;
 class CLibraryListModel;
 class CRunningInstanceServer;
 class QMenu;
-class QTableView;
+class CQVListCtrl;
 
 // Menu commands (the command ids are also the actions' object names).
 inline constexpr int ID_FILE_OPEN_LOCATION_DATABASE_FILES = 32789;
@@ -53,6 +53,10 @@ public:
     // Shows the window as the stored placement says; false (nothing shown) when there is
     // no usable placement, and the caller shows the window maximized.
     bool RestoreWindowPlacement();
+    // Without a usable placement: maximized, over a normal rectangle of three quarters of
+    // the desktop (what un-maximizing gives, and what a desktop without a window manager,
+    // which ignores the maximize, shows).
+    void ShowMaximizedByDefault();
     // Writes the window's placement now (the close does it too).
     bool SaveWindowPlacement();
 
@@ -75,8 +79,10 @@ public:
 
     // Puts the pane in the client area (the frame owns it from then on).
     void SetCentralPane(QWidget* pane);
-    QTableView* GetSongListView() const { return m_pSongList; }
-    QTableView* GetLessonListView() const { return m_pLessonList; }
+    // The lists carry the list control id 23014 as their object name.
+    static constexpr int IDC_LIST = 23014;
+    CQVListCtrl* GetSongListView() const { return m_pSongList; }
+    CQVListCtrl* GetLessonListView() const { return m_pLessonList; }
     CLibraryListModel* GetSongListModel() const { return m_pSongModel; }
     CLibraryListModel* GetLessonListModel() const { return m_pLessonModel; }
     QTimer* GetIdleTimer() { return &m_idleTimer; }
@@ -101,8 +107,8 @@ private:
     QMenu* m_pViewMenu = nullptr;
     QMenu* m_pToolsMenu = nullptr;
     QMenu* m_pHelpMenu = nullptr;
-    QTableView* m_pSongList = nullptr;
-    QTableView* m_pLessonList = nullptr;
+    CQVListCtrl* m_pSongList = nullptr;
+    CQVListCtrl* m_pLessonList = nullptr;
     CLibraryListModel* m_pSongModel = nullptr;
     CLibraryListModel* m_pLessonModel = nullptr;
     CRunningInstanceServer* m_pRunningInstanceServer = nullptr;

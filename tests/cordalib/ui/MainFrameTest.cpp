@@ -10,6 +10,8 @@
 #include "cordalib/ui/RunningInstance.h"
 #include "cordalib/ui/TerminationSignals.h"
 #include "cordalib/ui/WindowPlacement.h"
+#include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/platform/SettingsStore.h"
 #include "qvsystem/system/ProfileValues.h"
 
@@ -17,6 +19,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,7 +27,6 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -47,6 +49,34 @@ public:
 public slots:
     void Open(const QUrl& url) { m_urls.append(url); }
 };
+
+// Notes the status of every flash box as it is painted (the box lives only while a
+// synchronous step runs, so it cannot be looked at afterwards).
+class CFlashBoxWatcher : public QObject {
+public:
+    QStringList m_statuses;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            if (auto* box = qobject_cast<CFlashBox*>(watched)) {
+                if (m_statuses.isEmpty() || m_statuses.back() != box->GetStatus())
+                    m_statuses.append(box->GetStatus());
+            }
+        }
+        return false;
+    }
+};
+
+bool AnyFlashBoxVisible()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<CFlashBox*>(widget) && widget->isVisible())
+            return true;
+    }
+    return false;
+}
 
 class MainFrameTest : public testing::Test {
 protected:
@@ -112,25 +142,25 @@ TEST_F(MainFrameTest, ListsShowTheLibraryRecords)
     QAbstractItemModelTester songTester(songs, QAbstractItemModelTester::FailureReportingMode::Warning);
     ASSERT_EQ(songs->rowCount(), 2);
     ASSERT_EQ(lessons->rowCount(), 1);
-    EXPECT_EQ(frame.GetSongListView()->model(), songs);
+    EXPECT_EQ(frame.GetSongListView()->GetListModel(), songs);
+    EXPECT_EQ(frame.GetSongListView()->objectName(), QStringLiteral("23014"));
+    // The view's columns: the headings in order, and the texts as the view asks for them.
+    ASSERT_EQ(songs->columnCount(), 6);
+    ASSERT_EQ(lessons->columnCount(), 7);
     EXPECT_EQ(songs->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Title"));
-    EXPECT_EQ(songs->headerData(CLibraryListModel::songFileName, Qt::Horizontal).toString(),
-              QStringLiteral("File Name"));
-    EXPECT_EQ(songs->index(0, CLibraryListModel::songNumber).data().toString(), QStringLiteral("1"));
-    EXPECT_EQ(songs->index(0, CLibraryListModel::songTitle).data().toString(),
-              QStringLiteral("Stra\u00dfe \u201cHeart\u201d"));
-    EXPECT_EQ(songs->index(0, CLibraryListModel::songArtist).data().toString(),
-              QStringLiteral("Jos\u00e9 \u20acuro"));
-    EXPECT_EQ(songs->index(0, CLibraryListModel::songYear).data().toString(), QStringLiteral("1987"));
-    EXPECT_EQ(songs->index(1, CLibraryListModel::songFileName).data().toString(),
-              QStringLiteral("/music/Seco.crd"));
-    EXPECT_FALSE(songs->index(0, CLibraryListModel::songColumnCount).isValid());
-    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonTitle).data().toString(),
-              QStringLiteral("Caf\u00e9 Scales"));
-    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonLevel).data().toString(),
-              QStringLiteral("Advanced"));
-    EXPECT_EQ(lessons->index(0, CLibraryListModel::lessonAuthor).data().toString(),
-              QStringLiteral("Zo\u00eb"));
+    EXPECT_EQ(songs->headerData(5, Qt::Horizontal).toString(), QStringLiteral("File Name"));
+    EXPECT_EQ(lessons->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Style"));
+    EXPECT_EQ(songs->index(0, 0).data().toString(), QStringLiteral("1"));
+    EXPECT_EQ(songs->index(0, 1).data().toString(), QStringLiteral("Stra\u00dfe \u201cHeart\u201d"));
+    EXPECT_EQ(songs->index(0, 2).data().toString(), QStringLiteral("Jos\u00e9 \u20acuro"));
+    EXPECT_EQ(songs->index(0, 4).data().toString(), QStringLiteral("1987"));
+    EXPECT_EQ(songs->index(1, 5).data().toString(), QStringLiteral("/music/Seco.crd"));
+    EXPECT_EQ(songs->GetItemText(1, CLibraryListModel::songFileName), QStringLiteral("/music/Seco.crd"));
+    EXPECT_TRUE(songs->GetItemText(2, CLibraryListModel::songTitle).isEmpty());
+    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonTitle), QStringLiteral("Caf\u00e9 Scales"));
+    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonLevel), QStringLiteral("Advanced"));
+    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonAuthor), QStringLiteral("Zo\u00eb"));
+    EXPECT_EQ(lessons->index(0, 6).data().toString(), QStringLiteral("/music/lesson.crd"));
 
     // Unchanged library: nothing is taken again. A new record appears after a refresh.
     EXPECT_FALSE(songs->Refresh());
@@ -365,9 +395,10 @@ TEST_F(MainFrameTest, TerminationSignalsBecomeRequests)
 }
 
 // The desktop application object: start-up shows the main window (maximized without a
-// stored placement), a close request goes through the window's close (placement saved)
-// and ends the program, the shutdown saves the changed library, and the session's end
-// saves without closing.
+// stored placement) and, without the splash, "Loading database..." in a flash box only
+// while the library loads; a close request goes through the window's close (placement
+// saved) and ends the program; the shutdown saves the changed library under "Saving
+// database..."; the session's end saves without closing.
 TEST_F(MainFrameTest, GuiApplicationStartsAndClosesTheNormalWay)
 {
     CCordaLibrarianGuiApp app;
@@ -378,7 +409,13 @@ TEST_F(MainFrameTest, GuiApplicationStartsAndClosesTheNormalWay)
     app.SetRegistryLocation();
     app.GetStartupSettings().SetShowSplashScreen(false, true);
 
+    // The offscreen platform has no stacking order to change.
+    corda::test::AllowQtWarning(QStringLiteral("^This plugin does not support raise\\(\\)$"));
+    CFlashBoxWatcher watcher;
+    qApp->installEventFilter(&watcher);
     ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(watcher.m_statuses, QStringList{QStringLiteral("Loading database...")});
+    EXPECT_FALSE(AnyFlashBoxVisible());
     CMainFrame* frame = app.GetMainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
@@ -401,6 +438,9 @@ TEST_F(MainFrameTest, GuiApplicationStartsAndClosesTheNormalWay)
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(app.GetWindowSettings().GetWindowPlacement().size(), 44);
     EXPECT_EQ(app.ExitInstance(), 0);
+    qApp->removeEventFilter(&watcher);
+    EXPECT_EQ(watcher.m_statuses.back(), QStringLiteral("Saving database..."));
+    EXPECT_FALSE(AnyFlashBoxVisible());
     EXPECT_FALSE(app.GetLibraryDatabase().IsModified());
     CCordaLibrarianApp reader;
     ASSERT_TRUE(reader.InitCore(false));
