@@ -1,47 +1,10 @@
 #include "qvsystem/controls/QVTreeCtrl.h"
 
 #include <QCollator>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <functional>
-
-// Stands between the view and its selection: a change of the current item or of the
-// selection away from it is put to the tree first.
-class CQVTreeSelectionGate : public QItemSelectionModel {
-public:
-    CQVTreeSelectionGate(QAbstractItemModel* model, CQVTreeCtrl* tree)
-        : QItemSelectionModel(model, tree), m_pTree(tree)
-    {
-    }
-
-    void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
-    {
-        if (index != currentIndex() && !m_pTree->AllowCurrentChange(currentIndex(), index))
-            return;
-        QItemSelectionModel::setCurrentIndex(index, command);
-    }
-
-    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
-    {
-        QItemSelectionModel::select(index, command);
-    }
-
-    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override
-    {
-        if (command & (QItemSelectionModel::Select | QItemSelectionModel::Toggle)) {
-            for (const QModelIndex& index : selection.indexes()) {
-                if (index != currentIndex() && m_pTree->IsRefused(index))
-                    return;
-            }
-        }
-        QItemSelectionModel::select(selection, command);
-    }
-
-private:
-    CQVTreeCtrl* m_pTree;
-};
 
 CQVTreeCtrl::CQVTreeCtrl(QWidget* parent) : QTreeWidget(parent)
 {
@@ -49,9 +12,6 @@ CQVTreeCtrl::CQVTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    QItemSelectionModel* old = selectionModel();
-    setSelectionModel(new CQVTreeSelectionGate(model(), this));
-    delete old;
 }
 
 CQVTreeCtrl::~CQVTreeCtrl() = default;
@@ -123,12 +83,12 @@ QTreeWidgetItem* CQVTreeCtrl::InsertItem(const QString& text, QTreeWidgetItem* p
 
 bool CQVTreeCtrl::SelectItem(QTreeWidgetItem* item, bool ask)
 {
-    const bool wasAsking = m_bAsking;
-    m_bAsking = ask;
-    const QModelIndex index = indexFromItem(item);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_bAsking = wasAsking;
-    return currentIndex() == index;
+    if (!item || item->treeWidget() != this)
+        return false;
+    if (item != currentItem() && ask && !CanChangeSelection(currentItem(), item))
+        return false;
+    setCurrentItem(item);
+    return currentItem() == item;
 }
 
 bool CQVTreeCtrl::CanChangeSelection(QTreeWidgetItem*, QTreeWidgetItem*)
@@ -138,22 +98,14 @@ bool CQVTreeCtrl::CanChangeSelection(QTreeWidgetItem*, QTreeWidgetItem*)
 
 void CQVTreeCtrl::OnSelectionChanged(QTreeWidgetItem*, QTreeWidgetItem*) {}
 
-bool CQVTreeCtrl::AllowCurrentChange(const QModelIndex& from, const QModelIndex& to)
+bool CQVTreeCtrl::AllowChangeTo(const QModelIndex& index)
 {
-    if (!m_bAsking)
+    // Rows count, not cells: another column of the current row is no change.
+    const QModelIndex current = currentIndex();
+    if (!index.isValid() ||
+        (current.isValid() && index.row() == current.row() && index.parent() == current.parent()))
         return true;
-    if (IsRefused(to))
-        return false;
-    if (CanChangeSelection(itemFromIndex(from), itemFromIndex(to)))
-        return true;
-    m_refused = to;
-    return false;
-}
-
-bool CQVTreeCtrl::IsRefused(const QModelIndex& index) const
-{
-    return m_refused.isValid() && index.isValid() && m_refused.row() == index.row() &&
-           m_refused.parent() == index.parent();
+    return CanChangeSelection(currentItem(), itemFromIndex(index.siblingAtColumn(0)));
 }
 
 void CQVTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -165,21 +117,54 @@ void CQVTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& 
     emit SelectionChanged(now, before);
 }
 
+// The view changes the current item from inside its mouse and key handling; the change is
+// put to CanChangeSelection before the view sees the event, and a refused press is followed
+// by neither a drag selection nor a release selection.
 void CQVTreeCtrl::mousePressEvent(QMouseEvent* event)
 {
-    m_refused = QPersistentModelIndex();
+    m_bPressRefused = false;
+    if (!AllowChangeTo(indexAt(event->position().toPoint()))) {
+        m_bPressRefused = true;
+        event->accept();
+        return;
+    }
     QTreeWidget::mousePressEvent(event);
+}
+
+void CQVTreeCtrl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_bPressRefused && (event->buttons() & Qt::LeftButton)) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }
 
 void CQVTreeCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_bPressRefused) {
+        m_bPressRefused = false;
+        event->accept();
+        return;
+    }
     QTreeWidget::mouseReleaseEvent(event);
-    m_refused = QPersistentModelIndex();
 }
 
-void CQVTreeCtrl::keyPressEvent(QKeyEvent* event)
+QModelIndex CQVTreeCtrl::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
-    m_refused = QPersistentModelIndex();
-    QTreeWidget::keyPressEvent(event);
-    m_refused = QPersistentModelIndex();
+    const QModelIndex target = QTreeWidget::moveCursor(cursorAction, modifiers);
+    return AllowChangeTo(target) ? target : currentIndex();
+}
+
+void CQVTreeCtrl::keyboardSearch(const QString& search)
+{
+    // The item typing would reach: the next one whose text starts with the typed text.
+    if (!search.isEmpty()) {
+        const QModelIndex start = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        const QModelIndexList found = model()->match(
+            start, Qt::DisplayRole, search, 1, Qt::MatchStartsWith | Qt::MatchWrap | Qt::MatchRecursive);
+        if (!found.isEmpty() && !AllowChangeTo(found.front()))
+            return;
+    }
+    QTreeWidget::keyboardSearch(search);
 }

@@ -3,13 +3,12 @@
 // expansion, and a selection change that can be refused before it happens.
 //
 // Every change of the current item that the user asks for (mouse, keyboard, typing an
-// item's name) and every programmatic setCurrentItem first asks CanChangeSelection; a
-// refusal leaves the current item and the selection as they were. SelectItem with
-// ask = false bypasses the question. After a change, OnSelectionChanged runs.
+// item's name), and SelectItem with ask, first asks CanChangeSelection; a refusal leaves the
+// current item and the selection as they were. Programmatic setCurrentItem does not ask.
+// After any change, OnSelectionChanged runs and SelectionChanged is emitted.
 
 #include "qvsystem/qvsystem_export.h"
 
-#include <QPersistentModelIndex>
 #include <QTreeWidget>
 
 class QVSYSTEM_EXPORT CQVTreeCtrl : public QTreeWidget {
@@ -50,16 +49,15 @@ protected:
 
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+
+public:
+    void keyboardSearch(const QString& search) override;
 
 private:
-    friend class CQVTreeSelectionGate;
-    bool AllowCurrentChange(const QModelIndex& from, const QModelIndex& to);
-    bool IsRefused(const QModelIndex& index) const;
+    bool AllowChangeTo(const QModelIndex& index);
 
-    bool m_bAsking = true;
-    // The item refused during the current mouse or key action: the view asks again for the
-    // same item while it handles that action, and the answer does not change meanwhile.
-    QPersistentModelIndex m_refused;
+    bool m_bPressRefused = false;
 };
