@@ -1,6 +1,7 @@
 #include "qvsystem/controls/LinkComboBox.h"
 
 #include "qvsystem/platform/StringTable.h"
+#include "qvsystem/system/UrlUtilities.h"
 
 #include <QFileDialog>
 #include <QMetaObject>
@@ -68,6 +69,11 @@ void CLinkComboBox::SetFileDialogRunner(FileDialogRunner runner)
 {
     std::lock_guard lock(g_runnerMutex);
     g_runner = std::move(runner);
+}
+
+bool CLinkComboBox::IsValidURL() const
+{
+    return AfxIsValidURL(currentText()) != 0;
 }
 
 void CLinkComboBox::OnActivated(int index)

@@ -44,6 +44,9 @@ public:
     // Null restores the default.
     static void SetFileDialogRunner(FileDialogRunner runner);
 
+    // Whether the text in the box is a usable Internet address (AfxIsValidURL).
+    bool IsValidURL() const;
+
 signals:
     // The parent's command: the notification code and the control id.
     void CommandNotification(int notificationCode, int controlId);

@@ -44,6 +44,11 @@ TEST_F(LinkComboBoxTest, ListsTheSchemesInOrder)
     EXPECT_EQ(items.join(QLatin1Char(' ')).toStdString(),
               "http:// mailto: file:// https:// ftp:// news: gopher://");
     EXPECT_TRUE(m_combo.isEditable());
+    // A bare scheme from the list is not yet an address.
+    m_combo.setCurrentIndex(0);
+    EXPECT_FALSE(m_combo.IsValidURL());
+    m_combo.setEditText(QStringLiteral("http://updates.example.com/list.xml"));
+    EXPECT_TRUE(m_combo.IsValidURL());
 }
 
 // Guards against a cancelled dialog swallowing the selection change or changing the text,
