@@ -172,9 +172,12 @@ TEST_F(ColumnsDlgTest, OkAppliesVisibilityWidthsAndOrderAndCancelDoesNot)
         CColumnsDlg dialog(&list);
         ShowDialog(dialog);
         CQVListCtrl* rows = dialog.GetColumnsList();
-        rows->SetCheck(4, true);  // show Column 2
-        rows->SetCheck(1, false); // hide Column 0
-        ClickRow(dialog, 4);      // Column 2 to the front
+        ClickRow(dialog, 1);
+        QTest::keyClick(rows, Qt::Key_Space); // hide Column 0
+        ClickRow(dialog, 4);
+        QTest::keyClick(rows, Qt::Key_Space); // show Column 2 and bring it to the front
+        EXPECT_TRUE(rows->GetCheck(4));
+        EXPECT_FALSE(rows->GetCheck(1));
         for (int step = 0; step < 4; ++step)
             QTest::mouseClick(Control<QPushButton>(dialog, IDC_QV_COLUMNS_MOVE_UP), Qt::LeftButton);
         auto* width = Control<QLineEdit>(dialog, IDC_QV_COLUMNS_WIDTH);

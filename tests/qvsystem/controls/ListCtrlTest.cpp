@@ -224,6 +224,25 @@ TEST_F(ListCtrlTest, HeaderClicksSortAndTheArrowFollows)
     EXPECT_EQ(arrowRows(2, true), (std::vector<int>{7, 5, 3, 1}));
     list.SetSortColumn(-1);
     EXPECT_TRUE(arrowRows(2, true).empty());
+
+    // With the bold font the sorted heading carries more ink than the same heading plain.
+    const auto ink = [&](int inserted) {
+        const QImage image = list.GetHeaderCtrl()->viewport()->grab().toImage();
+        const QHeaderView* view = list.GetHeaderCtrl();
+        int dark = 0;
+        for (int x = view->sectionViewportPosition(inserted);
+             x < view->sectionViewportPosition(inserted) + view->sectionSize(inserted) - 14; ++x) {
+            for (int y = 0; y < image.height(); ++y)
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        }
+        return dark;
+    };
+    list.SetColumnAlignment(list.GetInsertedColumn(2), LVCFMT_LEFT);
+    list.SetSortColumn(2);
+    const int plain = ink(2);
+    list.GetHeaderCtrl()->UseBoldFont(true);
+    EXPECT_GT(ink(2), plain);
+    SaveScreenshot(list, QStringLiteral("list-sorted-bold.png"));
 }
 
 // Guards against a saved list state that does not come back as it was, and pins the value
