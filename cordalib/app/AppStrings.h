@@ -65,6 +65,44 @@ inline constexpr unsigned IDS_RENAME_FILE_ERROR = 9012; // "An error has occurre
 inline constexpr unsigned IDS_DAMAGED_DATABASE_NOT_KEPT =
     9013; // "The unreadable database file could not be kept as '%1' (%2), so it was not replaced."
 
+// Texts of the error report sender faultpost (block 9100).
+inline constexpr unsigned IDS_FAULTPOST_TITLE = 9100;        // "%1 Error Report"
+inline constexpr unsigned IDS_FAULTPOST_HEADING = 9101;      // "%1 closed unexpectedly"
+inline constexpr unsigned IDS_FAULTPOST_INTRO = 9102;        // "An error report was written. ..."
+inline constexpr unsigned IDS_FAULTPOST_PROGRAM = 9103;      // "Program:"
+inline constexpr unsigned IDS_FAULTPOST_FAULT = 9104;        // "Fault:"
+inline constexpr unsigned IDS_FAULTPOST_MODULE = 9105;       // "Module:"
+inline constexpr unsigned IDS_FAULTPOST_TIME = 9106;         // "Time:"
+inline constexpr unsigned IDS_FAULTPOST_REPORT = 9107;       // "Report:"
+inline constexpr unsigned IDS_FAULTPOST_SEND = 9108;         // "&Send by E-mail..."
+inline constexpr unsigned IDS_FAULTPOST_COPY_PATH = 9109;    // "&Copy Report Path"
+inline constexpr unsigned IDS_FAULTPOST_SHOW_FOLDER = 9110;  // "Show in &Folder"
+inline constexpr unsigned IDS_FAULTPOST_CLOSE = 9111;        // "Close"
+inline constexpr unsigned IDS_FAULTPOST_MAIL_NOTE = 9112;    // "Your mail program opens a message to %1. ..."
+inline constexpr unsigned IDS_FAULTPOST_MAIL_SUBJECT = 9113; // "Error report for %1 (%2)"
+inline constexpr unsigned IDS_FAULTPOST_MAIL_BODY = 9114;    // the message's text: %1 to %6
+inline constexpr unsigned IDS_FAULTPOST_MAIL_FAILED = 9115;  // "The mail program could not be opened. ..."
+inline constexpr unsigned IDS_FAULTPOST_PATH_COPIED = 9116;  // "The report's path was copied."
+inline constexpr unsigned IDS_FAULTPOST_FOLDER_FAILED = 9117; // "The folder '%1' could not be opened."
+inline constexpr unsigned IDS_FAULTPOST_USAGE = 9118; // "... a command line it does not understand: %1 ..."
+inline constexpr unsigned IDS_FAULTPOST_UNKNOWN_OPTION = 9119;     // "'%1' is not an option"
+inline constexpr unsigned IDS_FAULTPOST_MISSING_VALUE = 9120;      // "'%1' has no value"
+inline constexpr unsigned IDS_FAULTPOST_REPEATED_OPTION = 9121;    // "'%1' is given more than once"
+inline constexpr unsigned IDS_FAULTPOST_MISSING_OPTION = 9122;     // "'%1' is missing"
+inline constexpr unsigned IDS_FAULTPOST_BAD_ADDRESS = 9123;        // "'%1' is not a plain e-mail address"
+inline constexpr unsigned IDS_FAULTPOST_CANNOT_SHOW = 9124;        // "The error report cannot be shown"
+inline constexpr unsigned IDS_FAULTPOST_REPORT_MISSING = 9125;     // "The error report '%1' does not exist."
+inline constexpr unsigned IDS_FAULTPOST_REPORT_UNREADABLE = 9126;  // "... could not be read: %2"
+inline constexpr unsigned IDS_FAULTPOST_REPORT_TOO_LARGE = 9127;   // "... larger than %2!d! MB ..."
+inline constexpr unsigned IDS_FAULTPOST_REPORT_DAMAGED = 9128;     // "... is damaged: %2"
+inline constexpr unsigned IDS_FAULTPOST_NOT_A_REPORT = 9129;       // "'%1' is not an error report: %2"
+inline constexpr unsigned IDS_FAULTPOST_REPORT_INCOMPLETE = 9130;  // "The report ends early (%1); ..."
+inline constexpr unsigned IDS_FAULTPOST_NOT_IN_REPORT = 9131;      // "(not in the report)"
+inline constexpr unsigned IDS_FAULTPOST_NO_DISPLAY = 9132;         // "There is no display to show ..."
+inline constexpr unsigned IDS_FAULTPOST_NO_BYTE_ORDER_MARK = 9133; // "it does not begin with ..."
+inline constexpr unsigned IDS_FAULTPOST_WRONG_ROOT = 9134;         // "its root element is <%1>"
+inline constexpr unsigned IDS_FAULTPOST_ODD_LENGTH = 9135;         // "its length is an odd number of bytes"
+
 // This table (for tests and for a program that has no table of its own yet).
 const CStringTable& GetAppStringTable();
 // The text of an id: the program's registered table, then qvsystem's, then this table,

@@ -161,7 +161,12 @@ void CCrashReportWriter::PutAscii(const char* text, size_t length)
         Put(static_cast<unsigned char>(text[i]));
 }
 
-void CCrashReportWriter::PutExternalText(const char* text, size_t length)
+void CCrashReportWriter::PutLiteral(const char* text, size_t length)
+{
+    PutExternalText(text, length, false);
+}
+
+void CCrashReportWriter::PutExternalText(const char* text, size_t length, bool escape)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     size_t pos = 0;
@@ -169,7 +174,7 @@ void CCrashReportWriter::PutExternalText(const char* text, size_t length)
         uint32_t codePoint = DecodeUtf8(bytes, length, &pos);
         if (!IsXmlCharacter(codePoint))
             codePoint = REPLACEMENT_CHARACTER;
-        if (!m_inCData) {
+        if (escape && !m_inCData) {
             switch (codePoint) {
             case '&':
                 PutAscii("&amp;", 5);
@@ -245,7 +250,7 @@ void CCrashReportWriter::Format(const char* format, ...)
             const char* run = p;
             while (*p != '\0' && *p != '%')
                 ++p;
-            PutAscii(run, static_cast<size_t>(p - run));
+            PutLiteral(run, static_cast<size_t>(p - run));
             continue;
         }
         const char* directive = p++;

@@ -11,7 +11,8 @@
 // UTF-8 from outside the program (paths, module names): they are decoded, characters that
 // XML forbids become U+FFFD, and they are made safe for where they land: '&', '<', '>' and
 // '"' become references in element text, and inside a CDATA section a "]]>" is split so
-// that the section cannot end early. The format's own literal text is written as it stands.
+// that the section cannot end early. The format's own literal text is UTF-8 markup and is
+// written as it stands.
 
 #include <cstddef>
 #include <cstdint>
@@ -55,7 +56,9 @@ private:
     void Put(uint16_t unit);
     void PutCodePoint(uint32_t codePoint);
     void PutAscii(const char* text, size_t length);
-    void PutExternalText(const char* text, size_t length);
+    // UTF-8 text; outside CDATA the characters of markup are escaped when asked.
+    void PutExternalText(const char* text, size_t length, bool escape = true);
+    void PutLiteral(const char* text, size_t length);
     void PutNumber(uint64_t magnitude, bool negative, unsigned base, bool upper, int width, bool zeroPad,
                    bool leftAlign);
     void PutPadded(const uint16_t* units, size_t length, int width, bool zeroPad, bool leftAlign);
