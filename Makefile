@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 PREFIX    ?= /usr/local
 
-.PHONY: all deps configure build test run install bench fuzz format clean
+.PHONY: all deps configure build test run screenshots install bench fuzz format clean
 
 all: build
 
@@ -26,6 +26,9 @@ test: build
 
 run: build
 	@scripts/run-samples $(BUILD)
+
+screenshots: build
+	@scripts/screenshots $(BUILD)
 
 # Programs, library, launcher entry, file type, icons and description under $(PREFIX).
 install: build

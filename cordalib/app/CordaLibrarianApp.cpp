@@ -5,6 +5,7 @@
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/library/LessonTypes.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
+#include "qvsystem/system/ApplicationRegistryKey.h"
 #include "qvsystem/system/ModuleVersion.h"
 #include "qvsystem/system/ProfileValues.h"
 
@@ -79,9 +80,13 @@ bool CCordaLibrarianApp::SetRegistryLocation()
 {
     if (m_applicationDataFolders.GetCompanyName().isEmpty())
         SetApplicationDataFolderNames();
-    return m_profile.SetRegistryKey(m_applicationDataFolders.GetCompanyName() + QLatin1Char('\\') +
-                                    m_applicationDataFolders.GetProductName()) &&
-           m_profile.SetProfileName(m_applicationDataFolders.GetProductVersion());
+    if (!m_profile.SetRegistryKey(m_applicationDataFolders.GetCompanyName() + QLatin1Char('\\') +
+                                  m_applicationDataFolders.GetProductName()) ||
+        !m_profile.SetProfileName(m_applicationDataFolders.GetProductVersion()))
+        return false;
+    // The library's controls keep their state (list columns, auto-complete lists) below it.
+    AfxSetApplicationRegistryKey(m_profile.GetApplicationRootKey());
+    return true;
 }
 
 bool CCordaLibrarianApp::LoadFileLocations()

@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
+#include "qvsystem/system/ApplicationRegistryKey.h"
 #include "qvsystem/system/ProfileValues.h"
 
 #include <QFileInfo>
@@ -40,6 +41,8 @@ TEST_F(AppCoreTest, FirstStartUpStoresTheDefaults)
     const CApplicationProfile& profile = app.GetProfile();
     EXPECT_EQ(profile.GetApplicationRootKey(),
               QStringLiteral("Software\\Corda Software\\Corda Librarian\\1.0"));
+    // The library's controls keep their state below the same key.
+    EXPECT_EQ(AfxGetApplicationRegistryKey(), profile.GetApplicationRootKey());
     EXPECT_EQ(profile.GetProfileInt(QString(), QStringLiteral("Run Once"), 0), 1u);
     QByteArray url;
     ASSERT_TRUE(CApplicationProfile::ReadValue(

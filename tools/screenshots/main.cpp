@@ -1,0 +1,257 @@
+// cordalib-screenshots: renders each window and dialog of the desktop program to a PNG, on
+// the library of the home it runs in (scripts/screenshots prepares a throw-away one). It
+// starts the program the way cordalib does, so the pictures show the real windows, then
+// poses each scene and grabs it. Windows that float over others (the validation balloon)
+// are composed onto the window they point into, since the offscreen platform grabs one
+// window at a time.
+#include "cordalib/library/CordaStrings.h"
+#include "cordalib/ui/CordaLibrarianGuiApp.h"
+#include "cordalib/ui/MainFrame.h"
+#include "qvsystem/controls/ColumnsDlg.h"
+#include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/ProgressDlg.h"
+#include "qvsystem/controls/QVDialog.h"
+#include "qvsystem/controls/QVListCtrl.h"
+#include "qvsystem/controls/QVValidationBalloon.h"
+#include "qvsystem/controls/SplashScreen.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString g_outDir;
+int g_failures = 0;
+
+void Wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        Wait(20);
+    }
+}
+
+void Save(const QPixmap& pixmap, const QString& name)
+{
+    const QString path = QDir(g_outDir).filePath(name + QStringLiteral(".png"));
+    if (pixmap.isNull() || !pixmap.save(path)) {
+        std::fprintf(stderr, "screenshots: could not render %s\n", qPrintable(name));
+        ++g_failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+void Grab(QWidget* widget, const QString& name)
+{
+    Settle();
+    Save(widget->grab(), name);
+}
+
+// The program object with the splash's opening reachable for the gallery.
+class CGalleryApp : public CCordaLibrarianGuiApp {
+public:
+    using CCordaLibrarianGuiApp::CloseSplashScreen;
+    using CCordaLibrarianGuiApp::OpenSplashScreen;
+    using CCordaLibrarianGuiApp::SetSplashStatus;
+};
+
+// A small dialog whose one field refuses an empty name, as the program's edit dialogs do.
+class CBalloonDemoDlg : public CQVDialog {
+public:
+    CBalloonDemoDlg(QWidget* parent) : CQVDialog(0, parent)
+    {
+        setWindowTitle(QStringLiteral("Rename"));
+        auto* layout = new QVBoxLayout(this);
+        auto* form = new QFormLayout;
+        auto* current = new QLineEdit(QStringLiteral("03 - Déjà Vu (Live).crd"), this);
+        current->setReadOnly(true);
+        m_pName = new QLineEdit(this);
+        form->addRow(QStringLiteral("&Current file name:"), current);
+        form->addRow(QStringLiteral("&New file name:"), m_pName);
+        layout->addLayout(form);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
+        buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+        layout->addWidget(buttons);
+        resize(420, 150);
+    }
+    bool ValidateData(int& icon, QString& caption, QString& text, QRect& rect) override
+    {
+        (void)icon;
+        (void)caption;
+        if (!m_pName->text().isEmpty())
+            return true;
+        text = QStringLiteral("You must enter a file name.");
+        rect = QRect(m_pName->mapToGlobal(QPoint(0, 0)), m_pName->size());
+        return false;
+    }
+
+private:
+    QLineEdit* m_pName;
+};
+
+CQVListCtrl* VisibleList(CMainFrame& frame)
+{
+    for (CQVListCtrl* list : frame.findChildren<CQVListCtrl*>()) {
+        if (list->isVisible())
+            return list;
+    }
+    return nullptr;
+}
+
+void ShootSplash(CGalleryApp& app)
+{
+    if (!app.OpenSplashScreen()) {
+        std::fprintf(stderr, "screenshots: the splash screen could not be opened\n");
+        ++g_failures;
+        return;
+    }
+    app.SetSplashStatus(LoadCordaString(IDS_LOADING_DATABASE));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<CSplashScreenWnd*>(widget) && widget->isVisible())
+            Grab(widget, QStringLiteral("splash"));
+    }
+    app.CloseSplashScreen();
+    Settle();
+}
+
+void ShootTransientWindows(CMainFrame& frame)
+{
+    {
+        CFlashBox flash;
+        if (flash.Create(&frame)) {
+            flash.SetStatus(LoadCordaString(IDS_SAVING_DATABASE));
+            Grab(&flash, QStringLiteral("flash-box"));
+            flash.DestroyWindow();
+        }
+    }
+    {
+        CProgressDlg progress;
+        progress.CreateProgressStyle(&frame);
+        progress.SetStatus(QStringLiteral("Backing up the library. Please wait..."));
+        progress.SetSecondaryStatus(QStringLiteral(
+            "/home/corda/Tablature/Jazz/Åsa Østergaard/Sessions/07 - Fête de la Forêt (Live).crd"));
+        progress.SetRange(0, 100);
+        progress.SetPos(42);
+        progress.ShowProgressStyle();
+        Grab(&progress, QStringLiteral("progress-dialog"));
+        progress.HideProgressStyle();
+        progress.DestroyWindow();
+    }
+}
+
+void ShootListAndColumns(CMainFrame& frame)
+{
+    CQVListCtrl* list = VisibleList(frame);
+    if (!list) {
+        std::fprintf(stderr, "screenshots: the main window shows no list\n");
+        ++g_failures;
+        return;
+    }
+    // Two columns hidden and the list sorted backwards by its second visible column.
+    int hidden = 0;
+    for (int column = list->GetTrueColumnCount() - 1; column > 0 && hidden < 2; --column) {
+        if (list->IsQVColumnVisible(column) && list->ShowQVColumn(column, false))
+            ++hidden;
+    }
+    const int sortColumn = list->GetLeftToRightTrueColumn(1);
+    list->SortItemsByColumn(sortColumn, true);
+    list->SortItemsByColumn(sortColumn, false);
+    list->SelectItem(2, true);
+    Grab(list, QStringLiteral("list-columns-hidden-sorted"));
+
+    CColumnsDlg columns(list, &frame);
+    columns.InitDialog();
+    columns.show();
+    Grab(&columns, QStringLiteral("columns-dialog"));
+    columns.reject();
+}
+
+void ShootBalloon(CMainFrame& frame)
+{
+    CBalloonDemoDlg dialog(&frame);
+    dialog.show();
+    Settle();
+    dialog.ValidateAndSaveData();
+    Settle();
+    QPixmap base = dialog.grab();
+    CQVValidationBalloon* balloon = dialog.GetValidationToolTipWindow();
+    if (!balloon || !balloon->isVisible()) {
+        std::fprintf(stderr, "screenshots: the validation balloon did not show\n");
+        ++g_failures;
+        return;
+    }
+    // A canvas holding the dialog and the balloon where they stand on the screen.
+    const QRect dialogRect(dialog.mapToGlobal(QPoint(0, 0)), dialog.size());
+    const QRect balloonRect = balloon->frameGeometry();
+    const QRect all = dialogRect.united(balloonRect).adjusted(-8, -8, 8, 8);
+    QPixmap canvas(all.size() * base.devicePixelRatio());
+    canvas.setDevicePixelRatio(base.devicePixelRatio());
+    canvas.fill(QApplication::palette().color(QPalette::Window).darker(115));
+    {
+        QPainter painter(&canvas);
+        painter.drawPixmap(dialogRect.topLeft() - all.topLeft(), base);
+        painter.drawPixmap(balloonRect.topLeft() - all.topLeft(), balloon->grab());
+    }
+    Save(canvas, QStringLiteral("validation-balloon"));
+    dialog.reject();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corda Librarian"));
+    const QStringList args = QApplication::arguments();
+    const int outIndex = args.indexOf(QStringLiteral("--out"));
+    if (outIndex < 0 || outIndex + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: cordalib-screenshots --out FOLDER\n");
+        return 1;
+    }
+    g_outDir = args.at(outIndex + 1);
+    QDir().mkpath(g_outDir);
+
+    CGalleryApp app;
+    if (!app.InitInstance()) {
+        std::fprintf(stderr, "screenshots: the program did not start\n");
+        return 2;
+    }
+    // The start-up splash closes itself after its delay; the gallery opens its own later.
+    Wait(CCordaLibrarianGuiApp::SPLASH_CLOSE_DELAY_MS + 300);
+    CMainFrame* frame = app.GetMainFrame();
+    frame->showNormal();
+    frame->setGeometry(40, 40, 1280, 800);
+    Settle();
+    Grab(frame, QStringLiteral("main-window"));
+
+    ShootSplash(app);
+    ShootTransientWindows(*frame);
+    ShootListAndColumns(*frame);
+    ShootBalloon(*frame);
+
+    frame->close();
+    app.ExitInstance();
+    return g_failures == 0 ? 0 : 2;
+}
