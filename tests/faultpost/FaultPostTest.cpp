@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
@@ -355,6 +356,32 @@ TEST_F(FaultPostTest, WindowShowsTheReportAndMailsOnlyOnClick)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Rejected);
     EXPECT_EQ(mail.urls.size(), 1) << "closing sends nothing";
+}
+
+// Where no mail program can be opened the user is told where the report is and where it
+// should go, rather than left thinking it was sent.
+TEST_F(FaultPostTest, MailProgramThatCannotBeOpenedIsSaidSo)
+{
+    const QString log = WriteReport(Utf16LeWithMark(SampleReportText()));
+    CErrorReport report;
+    ASSERT_EQ(report.Load(log), CErrorReport::loadComplete);
+    CFaultPostWindow window(CommandLine(log), report);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // No handler for mailto: and the offscreen platform opens nothing.
+    corda::test::AllowQtWarning(QStringLiteral("does not support QPlatformServices::openUrl"));
+    QSignalSpy opened(&window, &CFaultPostWindow::MailOpened);
+    QString text;
+    corda::test::CMessageBoxDriver driver([&](QMessageBox& box) {
+        text = box.text();
+        box.done(0);
+    });
+    QTest::mouseClick(Control<QPushButton>(window, IDC_FAULTPOST_SEND), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_FALSE(opened.first().first().toBool());
+    EXPECT_TRUE(driver.Seen());
+    EXPECT_TRUE(text.contains(ADDRESS)) << text.toStdString();
+    EXPECT_TRUE(text.contains(log)) << text.toStdString();
 }
 
 // A report that ends early is shown with a warning that says so.
