@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -326,6 +327,31 @@ TEST(DialogFramework, FailedSaveKeepsTheDialogOpen)
     EXPECT_EQ(cancelled.result(), QDialog::Rejected);
     EXPECT_EQ(cancelled.m_nValidateCount, 0);
     EXPECT_EQ(cancelled.m_nSaveCount, 0);
+}
+
+// The modal loop ends only through a successful OK, and exec gives its result.
+TEST(DialogFramework, ExecEndsOnlyAfterASuccessfulOk)
+{
+    CTestDialog dialog;
+    dialog.m_bValid = false;
+    int clicks = 0;
+    QTimer clicker;
+    clicker.setInterval(20);
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (!dialog.isVisible())
+            return;
+        ++clicks;
+        if (clicks == 3)
+            dialog.m_bValid = true;
+        dialog.HideValidationErrorMessage();
+        ClickOk(dialog);
+    });
+    clicker.start();
+    AllowBalloonWarnings();
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(dialog.m_nValidateCount, 3);
+    EXPECT_EQ(dialog.m_nSaveCount, 1);
 }
 
 // The initialisation runs once per showing, sets the caption and the bold font.
