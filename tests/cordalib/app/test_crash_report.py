@@ -287,14 +287,17 @@ class FaultKinds(ReportChecks):
         self.check_sender(sandbox, report, sender)
 
     def test_fault_inside_malloc_on_corrupted_heap(self):
-        # The thread cache off, so that malloc faults in the fastbin path with the arena
-        # lock held: a handler that allocated would hang here, not write.
-        sandbox, sender, result, report = self.run_fault(
-            "heap", extra_env={"GLIBC_TUNABLES": "glibc.malloc.tcache_count=0"})
-        self.assertEqual(result.returncode, 128 + signal.SIGSEGV)
-        self.check_report(report, "libc.so.6", "c0000005", "an Access Violation")
-        self.assertEqual(report.text("debugMessage"), "Read from location 0x00000110 caused an access violation.\n\n")
-        self.check_sender(sandbox, report, sender)
+        # Both of the allocator's paths: the per-thread cache, and with the cache off the
+        # fastbin path, which faults with the arena lock held. A handler that allocated
+        # would fault again or hang there instead of writing.
+        for tunables, address in (("", 0x100), ("glibc.malloc.tcache_count=0", 0x110)):
+            with self.subTest(tunables=tunables):
+                sandbox, sender, result, report = self.run_fault("heap", extra_env={"GLIBC_TUNABLES": tunables})
+                self.assertEqual(result.returncode, 128 + signal.SIGSEGV)
+                self.check_report(report, "libc.so.6", "c0000005", "an Access Violation")
+                self.assertEqual(report.text("debugMessage"),
+                                 "Read from location 0x%08x caused an access violation.\n\n" % address)
+                self.check_sender(sandbox, report, sender)
 
     def test_stack_overflow(self):
         sandbox, sender, result, report = self.run_fault("stack-overflow")

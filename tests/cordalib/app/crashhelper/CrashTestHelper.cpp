@@ -38,6 +38,8 @@ namespace {
 int* volatile g_nullPointer = nullptr;
 volatile uintptr_t g_bogusAddress = 0x10;
 volatile bool g_stopRecursion = false;
+// The blocks escape through it: a malloc and free pair the compiler can see through is dropped.
+void* volatile g_blocks[3];
 
 void NullWrite()
 {
@@ -75,6 +77,9 @@ void CorruptHeapAndAllocate()
     void* first = malloc(40);
     void* second = malloc(40);
     void* keep = malloc(40); // keeps the two away from the top of the heap
+    g_blocks[0] = first;
+    g_blocks[1] = second;
+    g_blocks[2] = keep;
     // The address through a volatile number: the compiler rightly objects to a pointer
     // used after free.
     volatile uintptr_t secondAddress = reinterpret_cast<uintptr_t>(second);
