@@ -1,0 +1,270 @@
+#include "cordalib/ui/SongListCtrl.h"
+
+#include "cordalib/app/AppStrings.h"
+#include "cordalib/library/LibraryDatabase.h"
+#include "cordalib/ui/SongSummaryListBox.h"
+#include "cordalib/ui/WaitCursor.h"
+#include "qvsystem/platform/CodePage.h"
+
+#include <iterator>
+
+namespace {
+
+struct ColumnDefinition {
+    int trueColumn;
+    unsigned headingId;
+    int width;
+    int format;
+};
+
+constexpr ColumnDefinition SONG_COLUMNS[] = {
+    {CSongListCtrl::songColumnNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
+    {CSongListCtrl::songColumnTitle, IDS_COLUMN_TITLE, 220, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnArtist, IDS_COLUMN_ARTIST, 170, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnAlbum, IDS_COLUMN_ALBUM, 145, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnYear, IDS_COLUMN_YEAR, 50, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnTraditional, IDS_COLUMN_TRADITIONAL, 50, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnComposer, IDS_COLUMN_COMPOSER, 150, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnLyricist, IDS_COLUMN_LYRICIST, 150, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnArranger, IDS_COLUMN_ARRANGER, 150, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnTranscriber, IDS_COLUMN_TRANSCRIBER, 150, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnCopyright, IDS_COLUMN_COPYRIGHT, 200, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnFileName, IDS_COLUMN_FILE_NAME, 220, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnDateAdded, IDS_COLUMN_DATE_ADDED, 130, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnLastModified, IDS_COLUMN_LAST_MODIFIED, 130, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnChecksum, IDS_COLUMN_CHECKSUM, 100, LVCFMT_LEFT},
+    {CSongListCtrl::songColumnRating, IDS_COLUMN_RATING, 70, LVCFMT_LEFT},
+};
+static_assert(std::size(SONG_COLUMNS) == CSongListCtrl::SONG_COLUMN_COUNT);
+
+// The text field of a true column, or null for the columns that are not record texts.
+const std::string* TextField(const CSongRecord& song, int trueColumn)
+{
+    switch (trueColumn) {
+    case CSongListCtrl::songColumnTitle:
+        return &song.GetTitle();
+    case CSongListCtrl::songColumnArtist:
+        return &song.GetArtist();
+    case CSongListCtrl::songColumnAlbum:
+        return &song.GetAlbum();
+    case CSongListCtrl::songColumnComposer:
+        return &song.GetComposer();
+    case CSongListCtrl::songColumnLyricist:
+        return &song.GetLyricist();
+    case CSongListCtrl::songColumnArranger:
+        return &song.GetArranger();
+    case CSongListCtrl::songColumnTranscriber:
+        return &song.GetTranscriber();
+    case CSongListCtrl::songColumnCopyright:
+        return &song.GetCopyright();
+    case CSongListCtrl::songColumnChecksum:
+        return &song.GetChecksum();
+    default:
+        return nullptr;
+    }
+}
+
+std::string KeyOrAll(std::string key)
+{
+    return key == SUMMARY_KEY_NONE ? std::string(SUMMARY_KEY_ALL) : key;
+}
+
+} // namespace
+
+CSongListCtrl::CSongListCtrl(QWidget* parent, CLibraryDatabase* database) : CRecordListCtrl(database, parent)
+{
+}
+
+CSongListCtrl::~CSongListCtrl()
+{
+    SetSummaryBoxes(nullptr, nullptr);
+}
+
+void CSongListCtrl::SetSummaryBoxes(CArtistSummaryListBox* artists, CAlbumSummaryListBox* albums)
+{
+    if (m_pArtists)
+        m_pArtists->Attach(nullptr, nullptr, nullptr);
+    if (m_pAlbums)
+        m_pAlbums->Attach(nullptr, nullptr, nullptr);
+    m_pArtists = artists && albums ? artists : nullptr;
+    m_pAlbums = artists && albums ? albums : nullptr;
+    if (m_pArtists) {
+        m_pArtists->Attach(this, nullptr, m_pAlbums);
+        m_pAlbums->Attach(this, m_pArtists, nullptr);
+    }
+}
+
+CSongRecord* CSongListCtrl::GetRecord(int row) const
+{
+    return row < 0 ? nullptr : m_recordset.Get(static_cast<size_t>(row));
+}
+
+int CSongListCtrl::GetRecordCount() const
+{
+    return static_cast<int>(m_recordset.GetCount());
+}
+
+int CSongListCtrl::GetRating(int row) const
+{
+    const CSongRecord* song = GetRecord(row);
+    return song ? song->GetRating() : -1;
+}
+
+bool CSongListCtrl::SetRecordRating(int row, int rating)
+{
+    CSongRecord* song = GetRecord(row);
+    if (!song)
+        return false;
+    song->SetRating(static_cast<uint8_t>(rating));
+    return true;
+}
+
+QString CSongListCtrl::GetRecordText(int row, int trueColumn) const
+{
+    const CSongRecord* song = GetRecord(row);
+    if (!song)
+        return QString();
+    if (const std::string* text = TextField(*song, trueColumn))
+        return RecordText(*text);
+    switch (trueColumn) {
+    case songColumnNumber:
+        return QString::number(row + 1);
+    case songColumnYear:
+        return QString::number(song->GetYear());
+    case songColumnTraditional:
+        return song->GetTraditionalText();
+    case songColumnFileName:
+        return song->GetPath().left(MAX_DISPLAY_TEXT);
+    case songColumnDateAdded:
+        return DateText(song->GetDateAdded());
+    case songColumnLastModified:
+        return FileTimeText(song->GetLastWriteTime());
+    case songColumnRating:
+        return QString::number(song->GetRating());
+    default:
+        return QString();
+    }
+}
+
+QString CSongListCtrl::GetTypeAheadText(int row, int trueColumn, int length) const
+{
+    const CSongRecord* song = GetRecord(row);
+    if (!song)
+        return QString();
+    // One code-page byte is one character: the typed length of the text is all it takes.
+    if (const std::string* text = TextField(*song, trueColumn))
+        return RecordText(*text, length);
+    return GetRecordText(row, trueColumn);
+}
+
+void CSongListCtrl::InsertDefaultColumns()
+{
+    int position = GetInsertedColumnCount();
+    for (const ColumnDefinition& column : SONG_COLUMNS)
+        InsertQVColumn(position++, column.trueColumn, true, LoadAppString(column.headingId), column.format,
+                       column.width);
+}
+
+QString CSongListCtrl::GetStateKey() const
+{
+    return QStringLiteral("Window Settings\\Song List View");
+}
+
+int CSongListCtrl::GetDefaultColumnWidth(int trueColumn) const
+{
+    if (trueColumn < 0 || trueColumn >= SONG_COLUMN_COUNT)
+        return CRecordListCtrl::GetDefaultColumnWidth(trueColumn);
+    return SONG_COLUMNS[trueColumn].width;
+}
+
+void CSongListCtrl::LoadDefaultColumnWidths()
+{
+    for (const ColumnDefinition& column : SONG_COLUMNS)
+        SetQVColumnWidth(column.trueColumn, GetDefaultColumnWidth(column.trueColumn));
+}
+
+void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)
+{
+    if (trueColumn < 0)
+        m_recordset.ClearSortColumn();
+    else
+        m_recordset.Sort(trueColumn, ascending, true);
+}
+
+bool CSongListCtrl::RebuildSummaries()
+{
+    if (!m_pArtists || !m_pAlbums)
+        return false;
+    const bool suppressed = IsRestoreSuppressed();
+    SetRestoreSuppressed(true);
+    const std::string before = m_pArtists->GetKey();
+    m_pArtists->Rebuild();
+    if (m_pArtists->GetKey() == SUMMARY_KEY_ALL && before != SUMMARY_KEY_ALL)
+        m_pAlbums->SelectKey(SUMMARY_KEY_ALL, false);
+    m_pAlbums->Rebuild();
+    SetRestoreSuppressed(suppressed);
+    return true;
+}
+
+bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
+{
+    if (field < 0 || field >= SONG_SEARCH_FIELD_COUNT)
+        return false;
+    CLibraryDatabase* database = GetDatabase();
+    const uint64_t revision = database ? database->GetRevision() : 0;
+    // The rows point into the library: once it changed they are taken again, whatever
+    // the caller asked.
+    if (!force && m_bSearched && text == m_strSearchText && field == m_nSearchField &&
+        database == m_pSearchedDatabase && revision == m_searchedRevision)
+        return true;
+
+    const CWaitCursor wait;
+    SaveSelection();
+    BeginRebuild();
+    m_bSearching = true;
+    std::vector<CSongRecord*> found;
+    if (database)
+        m_searchIndex.FindSongs(*database, AfxUnicodeToAnsi(text), field, found);
+    m_recordset.SetBaseSet(std::move(found));
+
+    const bool boxes = RebuildSummaries();
+    std::string artist = SUMMARY_KEY_ALL;
+    std::string album = SUMMARY_KEY_ALL;
+    if (boxes) {
+        artist = KeyOrAll(m_pArtists->GetKey());
+        album = KeyOrAll(m_pAlbums->GetKey());
+    }
+    // The keys are stored even when both are "all", so that the next pick in a box is
+    // compared with what the rows really show; the one sort below orders them.
+    m_recordset.ClearSortColumn();
+    m_recordset.Filter(artist.c_str(), album.c_str(), true);
+    SortRecordset(GetSortColumn(), IsSortAscending());
+
+    m_strSearchText = text;
+    m_nSearchField = field;
+    m_bSearched = true;
+    m_pSearchedDatabase = database;
+    m_searchedRevision = revision;
+    m_bSearching = false;
+    EndRebuild();
+    if (!IsRestoreSuppressed() && !IsRebuilding())
+        RestoreSelection(true, true);
+    viewport()->update();
+    return boxes;
+}
+
+bool CSongListCtrl::ApplySummaryFilter(const std::string& artist, const std::string& album, bool force)
+{
+    // A search applies the boxes' keys itself once it has rebuilt them.
+    if (m_bSearching)
+        return true;
+    const CWaitCursor wait;
+    SaveSelection();
+    BeginRebuild();
+    const bool filtered = m_recordset.Filter(artist.c_str(), album.c_str(), force);
+    EndRebuild();
+    if (!IsRestoreSuppressed() && !IsRebuilding())
+        RestoreSelection(true, true);
+    viewport()->update();
+    return filtered;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// The artist and album boxes above the song list. Row 0 is "All artists (n)" / "All
+// albums (n)" with n the number of distinct values; row i shows summary record i - 1:
+// "value (songs with it)", ordered by the value's text. The artist box counts the list's
+// base set (the songs that passed the search); the album box counts only the songs of
+// the chosen artist among them.
+//
+// Keys: SUMMARY_KEY_ALL for row 0, the value text for a row, SUMMARY_KEY_NONE when no row
+// is selected. Choosing a row narrows the song list (ApplySummaryFilter); choosing an
+// artist keeps the chosen album when that artist has songs on it, else the album box falls
+// back to "All albums".
+//
+// The song list attaches both boxes (CSongListCtrl::SetSummaryBoxes); the song header
+// pane creates, places and owns them.
+
+#include "cordalib/library/Recordset.h"
+#include "cordalib/ui/VirtualListBox.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CSongListCtrl;
+class CSongRecord;
+
+class CSongSummaryListBox : public CVirtualListBox {
+    Q_OBJECT
+
+public:
+    ~CSongSummaryListBox() override;
+
+    // Recomputes the rows from the owning list's base set and selects the key it had
+    // again; a key that is gone (and no selection) selects row 0, scrolled into view.
+    // The selection handling runs afterwards, unless the box is told to suppress it and
+    // the key did not change.
+    void Rebuild();
+    // Selects the row of a key (SUMMARY_KEY_ALL: row 0; a value: exact, case-sensitive
+    // text), focused when the box has the focus, scrolled into view with makeVisible, and
+    // runs the selection handling when the selection moved. The row, or -1 (nothing
+    // changed) for a key that no row holds.
+    int SelectKey(const std::string& key, bool makeVisible);
+    // The key of the selection (table above); SUMMARY_KEY_NONE while not attached.
+    std::string GetKey() const;
+
+    // Set while the artist box rebuilds the album box after a choice that kept the album:
+    // selecting the same album again does not filter the list again.
+    void SetSuppressSelectionHandling(bool suppress) { m_bSuppressSelectionHandling = suppress; }
+    bool IsSuppressSelectionHandling() const { return m_bSuppressSelectionHandling; }
+
+    // Summary records (row i shows value i - 1).
+    virtual size_t GetValueCount() const = 0;
+    virtual const std::string& GetValue(size_t index) const = 0;
+    virtual uint64_t GetValueRecordCount(size_t index) const = 0;
+    // The row of a value, or -1.
+    int FindValueRow(const std::string& value) const;
+
+    // Called by the song list.
+    void Attach(CSongListCtrl* list, CSongSummaryListBox* first, CSongSummaryListBox* second);
+    CSongListCtrl* GetOwnerList() const { return m_pList; }
+
+    QString GetRowText(int row) const override;
+    QString GetFindText(int row, int length) const override;
+
+protected:
+    CSongSummaryListBox(int controlId, unsigned allTextId, QWidget* parent);
+
+    // Counts the songs per value into the summary records, sorted.
+    virtual void BuildValues(const std::vector<CSongRecord*>& songs) = 0;
+    // The value of a song in this box (its artist, its album).
+    virtual const std::string& GetSongValue(const CSongRecord& song) const = 0;
+
+    void OnRowSelected(int row) override;
+
+private:
+    // The partner boxes: a first box (artists) has a second; a second (albums) a first.
+    CSongListCtrl* m_pList = nullptr;
+    CSongSummaryListBox* m_pFirst = nullptr;
+    CSongSummaryListBox* m_pSecond = nullptr;
+    unsigned m_nAllTextId;
+    bool m_bSuppressSelectionHandling = false;
+};
+
+class CArtistSummaryListBox : public CSongSummaryListBox {
+    Q_OBJECT
+
+public:
+    static constexpr int CONTROL_ID = 73;
+
+    explicit CArtistSummaryListBox(QWidget* parent = nullptr);
+    ~CArtistSummaryListBox() override;
+
+    size_t GetValueCount() const override { return m_summary.GetCount(); }
+    const std::string& GetValue(size_t index) const override;
+    uint64_t GetValueRecordCount(size_t index) const override;
+    const CArtistSummaryRecordset& GetSummary() const { return m_summary; }
+
+protected:
+    void BuildValues(const std::vector<CSongRecord*>& songs) override { m_summary.Build(songs); }
+    const std::string& GetSongValue(const CSongRecord& song) const override;
+
+private:
+    CArtistSummaryRecordset m_summary;
+};
+
+class CAlbumSummaryListBox : public CSongSummaryListBox {
+    Q_OBJECT
+
+public:
+    static constexpr int CONTROL_ID = 74;
+
+    explicit CAlbumSummaryListBox(QWidget* parent = nullptr);
+    ~CAlbumSummaryListBox() override;
+
+    size_t GetValueCount() const override { return m_summary.GetCount(); }
+    const std::string& GetValue(size_t index) const override;
+    uint64_t GetValueRecordCount(size_t index) const override;
+    const CAlbumSummaryRecordset& GetSummary() const { return m_summary; }
+
+protected:
+    void BuildValues(const std::vector<CSongRecord*>& songs) override { m_summary.Build(songs); }
+    const std::string& GetSongValue(const CSongRecord& song) const override;
+
+private:
+    CAlbumSummaryRecordset m_summary;
+};
