@@ -5,9 +5,10 @@
 //                 %1 old name, %2 new name, %3 cause text)
 //   22520..22534  CFileException cause texts (22520 + cause)
 //   22542..22549  CArchiveException cause texts (22542 + cause)
-//   22560..22565  fixed texts of the message-box functions (the IDS_QV_* constants)
+//   22560..22566  fixed texts of the message-box functions (the IDS_QV_* constants)
 //   22650..22658  dialog framework: validation caption, property sheet and wizard buttons
 //   22700..22707  the list control's header menu and Columns dialog
+//   22780..22800  the help viewer (IDS_QV_HELP_*)
 //   21272         the address combo's file filter (IDS_QV_ALL_FILES_FILTER, controls/LinkComboBox.h)
 #include "qvsystem/platform/StringTable.h"
 
@@ -56,6 +57,7 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_MEMORY_EXCEPTION, "Out of memory."},
         {IDS_QV_NOT_SUPPORTED_EXCEPTION, "An unsupported operation was attempted."},
         {IDS_QV_USER_EXCEPTION, "An unknown error has occurred."},
+        {IDS_QV_HTML_HELP_ERROR, "An html help error has occurred.\r\n\r\n%1"},
 
         {IDS_QV_VALIDATION_ERROR, "Validation Error"},
         {IDS_QV_SHEET_OK, "OK"},
@@ -76,6 +78,29 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_COLUMNS_RESET, "&Reset"},
         {IDS_QV_COLUMNS_WIDTH, "&Selected column width:"},
         {IDS_QV_COLUMNS_NONE_CHECKED, "You must check at least one item from this list"},
+
+        {IDS_QV_HELP_CAPTION, "%1 Help"},
+        {IDS_QV_HELP_CONTENTS, "&Contents"},
+        {IDS_QV_HELP_INDEX, "I&ndex"},
+        {IDS_QV_HELP_SEARCH, "&Search"},
+        {IDS_QV_HELP_KEYWORD, "Type in the &keyword to find:"},
+        {IDS_QV_HELP_QUERY, "Type in the &word(s) to search for:"},
+        {IDS_QV_HELP_LIST_TOPICS, "&List Topics"},
+        {IDS_QV_HELP_DISPLAY, "&Display"},
+        {IDS_QV_HELP_SELECT_TOPIC, "Select &topic to display:"},
+        {IDS_QV_HELP_TITLE_COLUMN, "Title"},
+        {IDS_QV_HELP_RANK_COLUMN, "Rank"},
+        {IDS_QV_HELP_BACK, "&Back"},
+        {IDS_QV_HELP_FORWARD, "&Forward"},
+        {IDS_QV_HELP_HOME, "&Home"},
+        {IDS_QV_HELP_FOUND, "Found: %1!d!"},
+        {IDS_QV_HELP_NO_FILE, "The help file '%1' could not be found. Its pages were looked for in:\r\n%2"},
+        {IDS_QV_HELP_NO_TOPIC, "The topic '%1' could not be found in the help file '%2'."},
+        {IDS_QV_HELP_BAD_FILE, "The help's file '%1' could not be read: %2."},
+        {IDS_QV_HELP_BAD_LINK, "The address '%1' cannot be opened from the help viewer."},
+        {IDS_QV_HELP_NO_WINDOW,
+         "The help viewer can only be opened by a program with windows, from its user-interface thread."},
+        {IDS_QV_HELP_MISSING_FILE, "the file does not exist"},
     };
     return table;
 }

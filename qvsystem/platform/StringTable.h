@@ -48,6 +48,7 @@ inline constexpr unsigned IDS_QV_RESOURCE_EXCEPTION = 22562; // "A required reso
 inline constexpr unsigned IDS_QV_MEMORY_EXCEPTION = 22563;   // "Out of memory."
 inline constexpr unsigned IDS_QV_NOT_SUPPORTED_EXCEPTION = 22564;
 inline constexpr unsigned IDS_QV_USER_EXCEPTION = 22565;
+inline constexpr unsigned IDS_QV_HTML_HELP_ERROR = 22566;     // "An html help error has occurred.\r\n\r\n%1"
 // Dialog framework: the validation balloon's caption and the property sheet's buttons.
 inline constexpr unsigned IDS_QV_VALIDATION_ERROR = 22650;  // "Validation Error"
 inline constexpr unsigned IDS_QV_SHEET_OK = 22651;          // "OK"
@@ -67,6 +68,29 @@ inline constexpr unsigned IDS_QV_COLUMNS_MOVE_DOWN = 22704;      // "Move &Down"
 inline constexpr unsigned IDS_QV_COLUMNS_RESET = 22705;          // "&Reset"
 inline constexpr unsigned IDS_QV_COLUMNS_WIDTH = 22706;          // "&Selected column width:"
 inline constexpr unsigned IDS_QV_COLUMNS_NONE_CHECKED = 22707;
+
+// The help viewer: its window, its tabs and the descriptions of its errors.
+inline constexpr unsigned IDS_QV_HELP_CAPTION = 22780;          // "%1 Help"
+inline constexpr unsigned IDS_QV_HELP_CONTENTS = 22781;         // "&Contents"
+inline constexpr unsigned IDS_QV_HELP_INDEX = 22782;            // "I&ndex"
+inline constexpr unsigned IDS_QV_HELP_SEARCH = 22783;           // "&Search"
+inline constexpr unsigned IDS_QV_HELP_KEYWORD = 22784;          // "Type in the &keyword to find:"
+inline constexpr unsigned IDS_QV_HELP_QUERY = 22785;            // "Type in the &word(s) to search for:"
+inline constexpr unsigned IDS_QV_HELP_LIST_TOPICS = 22786;      // "&List Topics"
+inline constexpr unsigned IDS_QV_HELP_DISPLAY = 22787;          // "&Display"
+inline constexpr unsigned IDS_QV_HELP_SELECT_TOPIC = 22788;     // "Select &topic to display:"
+inline constexpr unsigned IDS_QV_HELP_TITLE_COLUMN = 22789;     // "Title"
+inline constexpr unsigned IDS_QV_HELP_RANK_COLUMN = 22790;      // "Rank"
+inline constexpr unsigned IDS_QV_HELP_BACK = 22791;             // "&Back"
+inline constexpr unsigned IDS_QV_HELP_FORWARD = 22792;          // "&Forward"
+inline constexpr unsigned IDS_QV_HELP_HOME = 22793;             // "&Home"
+inline constexpr unsigned IDS_QV_HELP_FOUND = 22794;            // "Found: %1!d!"
+inline constexpr unsigned IDS_QV_HELP_NO_FILE = 22795;          // %1 help file, %2 folders looked in
+inline constexpr unsigned IDS_QV_HELP_NO_TOPIC = 22796;         // %1 topic, %2 help file
+inline constexpr unsigned IDS_QV_HELP_BAD_FILE = 22797;         // %1 file, %2 what is wrong
+inline constexpr unsigned IDS_QV_HELP_BAD_LINK = 22798;         // %1 address
+inline constexpr unsigned IDS_QV_HELP_NO_WINDOW = 22799;
+inline constexpr unsigned IDS_QV_HELP_MISSING_FILE = 22800;     // "the file does not exist"
 
 // The program's title in the program's table (windows without a caption of their own).
 inline constexpr unsigned AFX_IDS_APP_TITLE = 57344;
