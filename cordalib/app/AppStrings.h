@@ -26,6 +26,10 @@ inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
 inline constexpr unsigned IDS_VERSION_FORMAT = 148;     // "Version %1"
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
+// The search bar's field names: 170 + songSearchFields ("All", "Title", ... "Transcriber"),
+// 178 + lessonSearchFields ("All", "Title", "Subtitle", "Author").
+inline constexpr unsigned IDS_SONG_SEARCH_FIELD_FIRST = 170;
+inline constexpr unsigned IDS_LESSON_SEARCH_FIELD_FIRST = 178;
 inline constexpr unsigned IDS_LOADING_AUTOCOMPLETE_SETTINGS = 260;
 // List column headings.
 inline constexpr unsigned IDS_COLUMN_NUMBER = 300; // "#"
