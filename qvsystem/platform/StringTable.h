@@ -68,6 +68,38 @@ inline constexpr unsigned IDS_QV_COLUMNS_MOVE_DOWN = 22704;      // "Move &Down"
 inline constexpr unsigned IDS_QV_COLUMNS_RESET = 22705;          // "&Reset"
 inline constexpr unsigned IDS_QV_COLUMNS_WIDTH = 22706;          // "&Selected column width:"
 inline constexpr unsigned IDS_QV_COLUMNS_NONE_CHECKED = 22707;
+// Field validation texts of dialogs and options pages.
+inline constexpr unsigned IDS_QV_VALIDATE_NUMBER_RANGE = 21401; // "... a number between %1!d! and %2!d!"
+inline constexpr unsigned IDS_QV_VALIDATE_URL = 21403; // "... a valid URL prefixed with a scheme ..."
+// The update check, its reminder and settings dialogs, and the socket layer.
+inline constexpr unsigned IDS_QV_UPDATE_CHECK_ERROR = 22850; // "An error has occurred while checking ...%1"
+inline constexpr unsigned IDS_QV_UPDATE_SOCKET_ACTIVE = 22851;
+inline constexpr unsigned IDS_QV_UPDATE_INVALID_URL = 22852;
+inline constexpr unsigned IDS_QV_UPDATE_WAIT = 22853; // "You must wait at least %1!d! seconds ..."
+inline constexpr unsigned IDS_QV_SOCKET_NOT_INITIALIZED = 22854;
+inline constexpr unsigned IDS_QV_UPDATE_NEWER_AVAILABLE = 22855; // %1 = our version, %2 = listed version
+inline constexpr unsigned IDS_QV_UPDATE_LATEST = 22856;
+inline constexpr unsigned IDS_QV_UPDATE_NEWER_THAN_LATEST = 22857;
+inline constexpr unsigned IDS_QV_UPDATE_INVALID_VERSION = 22858;
+inline constexpr unsigned IDS_QV_UPDATE_CHECKING = 22859; // "Checking for updates. Please wait..."
+inline constexpr unsigned IDS_QV_SOCKET_INITIALIZE_ERROR = 22860;
+inline constexpr unsigned IDS_QV_SOCKET_ALREADY_INITIALIZED = 22861;
+inline constexpr unsigned IDS_QV_SOCKET_DEINITIALIZE_ERROR = 22862;
+inline constexpr unsigned IDS_QV_REMINDER_CAPTION = 22870; // "Check For Updates Reminder"
+inline constexpr unsigned IDS_QV_REMINDER_YES = 22871;
+inline constexpr unsigned IDS_QV_REMINDER_NO = 22872;
+inline constexpr unsigned IDS_QV_REMINDER_DISMISS = 22873;
+inline constexpr unsigned IDS_QV_REMINDER_SETTINGS = 22874;
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_CAPTION = 22880; // "Check For Updates Settings"
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_URL = 22881;
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_REMINDER = 22882;
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_DAYS = 22883;
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_OK = 22884;
+inline constexpr unsigned IDS_QV_UPDATE_SETTINGS_CANCEL = 22885;
+// Texts by code: base + HTTP status code (the base itself: an unknown code), and base +
+// Windows Sockets error code or socket-layer error code (the base itself: an unknown one).
+inline constexpr unsigned IDS_QV_HTTP_STATUS_BASE = 25000;
+inline constexpr unsigned IDS_QV_WINSOCK_ERROR_BASE = 30000;
 
 // The help viewer: its window, its tabs and the descriptions of its errors.
 inline constexpr unsigned IDS_QV_HELP_CAPTION = 22780;          // "%1 Help"
