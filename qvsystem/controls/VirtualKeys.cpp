@@ -113,3 +113,131 @@ bool AfxKeyEventMatchesAccelerator(const QKeyEvent& event, const QVACCEL& accel)
     return event.modifiers().testFlag(Qt::KeypadModifier) ==
            wanted.keyboardModifiers().testFlag(Qt::KeypadModifier);
 }
+
+namespace {
+
+struct CCharacterKey {
+    char16_t character;
+    uint16_t virtualKey;
+    bool shift;
+};
+
+// The punctuation of a US layout: each key's unshifted and shifted character.
+constexpr CCharacterKey PUNCTUATION[] = {
+    {u';', 0xBA, false}, {u':', 0xBA, true}, {u'=', 0xBB, false}, {u'+', 0xBB, true},  {u',', 0xBC, false},
+    {u'<', 0xBC, true},  {u'-', 0xBD, false}, {u'_', 0xBD, true}, {u'.', 0xBE, false}, {u'>', 0xBE, true},
+    {u'/', 0xBF, false}, {u'?', 0xBF, true},  {u'`', 0xC0, false}, {u'~', 0xC0, true}, {u'[', 0xDB, false},
+    {u'{', 0xDB, true},  {u'\\', 0xDC, false}, {u'|', 0xDC, true}, {u']', 0xDD, false}, {u'}', 0xDD, true},
+    {u'\'', 0xDE, false}, {u'"', 0xDE, true},  {u' ', 0x20, false},
+};
+
+// The shifted digits of a US layout, from '0' to '9'.
+constexpr char16_t SHIFTED_DIGITS[] = u")!@#$%^&*(";
+
+bool IsNavigationKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool AfxCharacterToVirtualKey(char16_t character, uint16_t& virtualKey, bool& shift)
+{
+    virtualKey = 0;
+    shift = false;
+    if (character >= u'a' && character <= u'z') {
+        virtualKey = static_cast<uint16_t>(character - u'a' + 'A');
+        return true;
+    }
+    if ((character >= u'A' && character <= u'Z')) {
+        virtualKey = static_cast<uint16_t>(character);
+        shift = true;
+        return true;
+    }
+    if (character >= u'0' && character <= u'9') {
+        virtualKey = static_cast<uint16_t>(character);
+        return true;
+    }
+    for (int digit = 0; digit < 10; ++digit) {
+        if (SHIFTED_DIGITS[digit] == character) {
+            virtualKey = static_cast<uint16_t>('0' + digit);
+            shift = true;
+            return true;
+        }
+    }
+    for (const CCharacterKey& entry : PUNCTUATION) {
+        if (entry.character == character) {
+            virtualKey = entry.virtualKey;
+            shift = entry.shift;
+            return true;
+        }
+    }
+    return false;
+}
+
+uint16_t AfxQtKeyToVirtualKey(int key, bool keypad, bool* shift)
+{
+    if (shift)
+        *shift = false;
+    if (keypad) {
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            return static_cast<uint16_t>(0x60 + (key - Qt::Key_0));
+        static constexpr int operators[] = {Qt::Key_Asterisk, Qt::Key_Plus,   Qt::Key_Comma,
+                                            Qt::Key_Minus,    Qt::Key_Period, Qt::Key_Slash};
+        for (int i = 0; i < 6; ++i) {
+            if (operators[i] == key)
+                return static_cast<uint16_t>(0x6A + i);
+        }
+    }
+    // Letters are Qt keys of their capitals whatever the Shift state.
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<uint16_t>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return static_cast<uint16_t>(0x70 + (key - Qt::Key_F1));
+    if (key == Qt::Key_Enter)
+        return 0x0D;
+    if (key == Qt::Key_Backtab) {
+        if (shift)
+            *shift = true;
+        return 0x09;
+    }
+    for (const CKeyPair& pair : KEYS) {
+        if (pair.key == key)
+            return pair.virtualKey;
+    }
+    if (key > 0 && key < 0x7F) {
+        uint16_t virtualKey = 0;
+        bool shifted = false;
+        if (AfxCharacterToVirtualKey(static_cast<char16_t>(key), virtualKey, shifted)) {
+            if (shift)
+                *shift = shifted;
+            return virtualKey;
+        }
+    }
+    return 0;
+}
+
+bool AfxIsExtendedQtKey(int key, bool keypad)
+{
+    if (IsNavigationKey(key))
+        return !keypad;
+    if (key == Qt::Key_Enter)
+        return true;
+    if (key == Qt::Key_NumLock)
+        return true;
+    return keypad && key == Qt::Key_Slash;
+}

@@ -41,3 +41,22 @@ QVSYSTEM_EXPORT QKeyCombination AfxAcceleratorToKeyCombination(const QVACCEL& ac
 // state. The keypad modifier counts only for the digits and operators of the keypad, so
 // that Delete, Enter or the arrows match on either block, as the entry does on Windows.
 QVSYSTEM_EXPORT bool AfxKeyEventMatchesAccelerator(const QKeyEvent& event, const QVACCEL& accel);
+
+// ---- From Qt keys to virtual-key codes (key capture, character entries) ----
+
+// The virtual-key code of a Qt key, the reverse of AfxVirtualKeyToQtKey. With keypad, the
+// digits and operators give the keypad's codes. The characters that a US layout types with
+// Shift ('!', '{', '?', ...) and Qt::Key_Backtab give the code of their key and set *shift
+// (when given; it is cleared otherwise). 0 for a key without a code: among them Ctrl,
+// Shift, Alt, Meta and AltGr themselves.
+QVSYSTEM_EXPORT uint16_t AfxQtKeyToVirtualKey(int key, bool keypad = false, bool* shift = nullptr);
+
+// The virtual-key code and Shift state that type the character on a US layout (letters
+// either case, digits, space and the punctuation keys); false and code 0 for a character
+// that no key types.
+QVSYSTEM_EXPORT bool AfxCharacterToVirtualKey(char16_t character, uint16_t& virtualKey, bool& shift);
+
+// Whether a key press of the Qt key is, to the platform, an extended key: the navigation
+// keys (Insert, Delete, Home, End, Page Up, Page Down, the arrows) of their own block
+// rather than the keypad's, the keypad's Enter and divide keys, and Num Lock.
+QVSYSTEM_EXPORT bool AfxIsExtendedQtKey(int key, bool keypad);

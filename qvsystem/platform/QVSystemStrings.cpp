@@ -10,6 +10,9 @@
 //   22700..22707  the list control's header menu and Columns dialog
 //   22780..22800  the help viewer (IDS_QV_HELP_*)
 //   21272         the address combo's file filter (IDS_QV_ALL_FILES_FILTER, controls/LinkComboBox.h)
+//   21700..21709  the about box (IDS_QV_ABOUT_*, controls/QVAboutDlg.h)
+//   22910..22914  the key capture dialog and the shortcut list (controls/CaptureShortcutKeyDlg.h,
+//                 controls/KeyboardShortcutListCtrl.h)
 //   21401, 21403  field validation texts (number range, address)
 //   22850..22885  the update check, its reminder and settings dialogs, the socket layer
 //   25000 + code  HTTP status texts (25000: unknown code)
@@ -17,6 +20,21 @@
 #include "qvsystem/platform/StringTable.h"
 
 const CStringTable& AfxGetQVSystemStringTable()
+        {21700, "About"},
+        {21701, "Product Information"},
+        {21702, "Loaded Modules"},
+        {21703, "Acknowledgements"},
+        {21704, "&File path:"},
+        {21705, "&Comments:"},
+        {21706, "Name"},
+        {21707, "Version"},
+        {21708, "Path"},
+        {21709, "OK"},
+        {22910, "Capture Shortcut Key"},
+        {22911, "Press a key to use as the shortcut key."},
+        {22912, "Cancel"},
+        {22913, "Command"},
+        {22914, "Shortcut Key"},
 {
     static const CStringTable table{
         {21272, "All Files (*.*)|*.*||"},
