@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 
 namespace {
 
@@ -118,10 +119,19 @@ bool CHttpHeader::IsChunked() const
 
 COleDateTime CHttpHeader::GetLastModified() const
 {
-    const QString value = FindField(QStringLiteral("Last-Modified"));
-    const QDateTime time = QDateTime::fromString(value, Qt::RFC2822Date);
+    const QString value = FindField(QStringLiteral("Last-Modified")).simplified();
+    // The web's date format and the two older ones servers still send, all in GMT.
+    static const char* const formats[] = {"ddd, dd MMM yyyy HH:mm:ss 'GMT'", "dddd, dd-MMM-yy HH:mm:ss 'GMT'",
+                                          "ddd MMM d HH:mm:ss yyyy"};
+    QDateTime time;
+    for (const char* format : formats) {
+        time = QLocale::c().toDateTime(value, QLatin1String(format));
+        if (time.isValid())
+            break;
+    }
     if (value.isEmpty() || !time.isValid())
         return COleDateTime(0.0, COleDateTime::invalid);
+    time.setTimeSpec(Qt::UTC);
     return COleDateTime(static_cast<double>(time.toMSecsSinceEpoch()) / MILLISECONDS_PER_DAY +
                         OLE_DAYS_AT_UNIX_EPOCH);
 }
