@@ -42,6 +42,7 @@ struct CServedResponse {
     Kind kind = fixed;
     QByteArray bytes;
     qint64 totalBytes = 100LL * 1024 * 1024;
+    int delayMs = 0; // before the first byte
 
     static CServedResponse Ok(const QByteArray& body)
     {
@@ -138,7 +139,11 @@ private:
                 m_lastRequest = *request;
                 response = m_response;
             }
-            Respond(socket, response);
+            if (response.delayMs > 0)
+                QTimer::singleShot(response.delayMs, socket,
+                                   [this, socket, response]() { Respond(socket, response); });
+            else
+                Respond(socket, response);
         });
     }
 
