@@ -51,6 +51,16 @@ QString SourceHelpFolder()
     return QStringLiteral(CORDA_SOURCE_DIR "/data/help");
 }
 
+// For looking at the viewer: CORDA_TEST_SCREENSHOTS names a folder (outside the source tree).
+void SaveScreenshot(QWidget& window, const QString& name)
+{
+    const QByteArray folder = qgetenv("CORDA_TEST_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name)));
+    }
+}
+
 template <typename T> T* Control(QWidget* viewer, int id)
 {
     return viewer->findChild<T*>(QString::number(id));
@@ -184,6 +194,7 @@ TEST_F(HelpViewerTest, EachDisplayFunctionOpensTheOneViewerAtItsTabAndPage)
 
     ASSERT_EQ(AfxHtmlHelpDisplayTopic(HELP_FILE, QStringLiteral("backingupthelibrary.htm")), 1);
     EXPECT_EQ(viewer->GetCurrentTopic(), QStringLiteral("backingupthelibrary.htm"));
+    SaveScreenshot(*viewer, QStringLiteral("help-viewer-topic.png"));
     EXPECT_EQ(contents->currentItem()->text(0), QStringLiteral("Backing Up the Library"))
         << "contents follow";
     ASSERT_EQ(AfxHtmlHelpDisplayTopic(QStringLiteral("cordalib.chm::/renamingasongsfilename.htm")), 1);
@@ -356,6 +367,7 @@ TEST_F(HelpViewerTest, SearchFindsPagesByTheWordsOfTheirText)
     const QList<QTextEdit::ExtraSelection> marks = viewer->GetBrowser()->extraSelections();
     ASSERT_FALSE(marks.isEmpty()) << "the word is marked on the page";
     EXPECT_EQ(marks.first().cursor.selectedText().toLower(), QStringLiteral("afresh"));
+    SaveScreenshot(*viewer, QStringLiteral("help-viewer-search.png"));
 }
 
 // Guards against the index not narrowing as the user types, Enter not showing the keyword's
@@ -402,6 +414,7 @@ TEST_F(HelpViewerTest, IndexNarrowsAsYouTypeAndShowsTheKeywordsPage)
     EXPECT_EQ(viewer->GetCurrentTopic(), QStringLiteral("browsingsongsandlessons.htm"));
     EXPECT_EQ(albums->child(0)->text(0), QStringLiteral("Browsing Songs and Lessons"))
         << "titles from the pages";
+    SaveScreenshot(*viewer, QStringLiteral("help-viewer-index.png"));
 
     edit->clear();
     QTest::keyClicks(edit, QStringLiteral("zzzz"));
