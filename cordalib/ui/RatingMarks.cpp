@@ -43,8 +43,10 @@ QPixmap CRatingMarks::GetStar(const QColor& colour, qreal devicePixelRatio)
     if (found != cache.constEnd())
         return *found;
 
-    const QImage mask(large ? QStringLiteral(":/cordalib/images/rating-star@2x.png")
-                            : QStringLiteral(":/cordalib/images/rating-star.png"));
+    QImage mask(large ? QStringLiteral(":/cordalib/images/rating-star@2x.png")
+                      : QStringLiteral(":/cordalib/images/rating-star.png"));
+    // An "@2x" file comes with ratio 2; the mask is applied pixel for pixel.
+    mask.setDevicePixelRatio(1.0);
     QImage star(mask.size(), QImage::Format_ARGB32_Premultiplied);
     star.fill(colour);
     {

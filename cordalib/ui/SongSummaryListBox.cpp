@@ -26,7 +26,13 @@ CSongSummaryListBox::CSongSummaryListBox(int controlId, unsigned allTextId, QWid
     setObjectName(QString::number(controlId));
 }
 
-CSongSummaryListBox::~CSongSummaryListBox() = default;
+CSongSummaryListBox::~CSongSummaryListBox()
+{
+    // A box that goes before its list (the panes are torn down in any order) takes both
+    // boxes off the list, so that neither the list nor the partner keeps a dangling box.
+    if (m_pList)
+        m_pList->SetSummaryBoxes(nullptr, nullptr);
+}
 
 void CSongSummaryListBox::Attach(CSongListCtrl* list, CSongSummaryListBox* first, CSongSummaryListBox* second)
 {
