@@ -27,6 +27,9 @@ void CRecordListView::OnInitialUpdate()
     m_bInitialized = true;
     m_pList->InsertDefaultColumns();
     m_pList->LoadState(m_pList->GetStateKey());
+    // The saved state names the sort; rows filled before it was loaded are sorted now.
+    if (m_pList->GetSortColumn() >= 0)
+        m_pList->SortItems(m_pList->GetSortColumn(), m_pList->IsSortAscending(), true);
 }
 
 void CRecordListView::showEvent(QShowEvent* event)

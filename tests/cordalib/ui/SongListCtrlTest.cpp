@@ -611,14 +611,15 @@ TEST(SongListCtrl, ListViewsKeepTheirColumnState)
                   CLessonListCtrl::LESSON_COLUMN_COUNT);
         lessons.GetLessonListCtrl()->SetQVColumnWidth(CLessonListCtrl::lessonColumnTitle, 333);
     }
+    // The frame fills the list before the pane is first shown: the saved sort still applies.
     CSongListView view(nullptr, &database);
-    view.show();
     CSongListCtrl* list = view.GetSongListCtrl();
+    list->ApplySearch(QString(), songSearchAll, true);
+    view.show();
     EXPECT_EQ(list->GetInsertedColumnCount(), CSongListCtrl::SONG_COLUMN_COUNT - 1);
     EXPECT_FALSE(list->IsQVColumnVisible(CSongListCtrl::songColumnChecksum));
     EXPECT_EQ(list->GetSortColumn(), CSongListCtrl::songColumnArtist);
     EXPECT_FALSE(list->IsSortAscending());
-    list->ApplySearch(QString(), songSearchAll, true);
     EXPECT_TRUE(IsOrderedBy(*list, songFieldArtist, false));
     CLessonListView lessons(nullptr, &database);
     lessons.show();
