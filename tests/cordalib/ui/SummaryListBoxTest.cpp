@@ -206,6 +206,9 @@ TEST(SummaryListBox, SearchRemovingTheChosenArtistFallsBackToAll)
     ASSERT_EQ(browser.list.GetItemCount(), 1);
     EXPECT_EQ(browser.list.GetRecord(0)->GetTitle(), "Honey");
 
+    // Only the artist chosen now: the list's filter is (ABBA, any album).
+    browser.albums->SelectKey(SUMMARY_KEY_ALL, true);
+    ASSERT_EQ(browser.list.GetItemCount(), 2); // Fernando, Honey
     browser.list.ApplySearch(QStringLiteral("Help"), songSearchTitle, false);
     EXPECT_EQ(browser.artists->GetKey(), SUMMARY_KEY_ALL);
     EXPECT_EQ(browser.albums->GetKey(), SUMMARY_KEY_ALL);
