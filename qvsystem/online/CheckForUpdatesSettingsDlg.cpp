@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr int URL_FIELD_WIDTH = 360;
+constexpr int URL_FIELD_WIDTH = 420;
 
 QString QVSystemText(unsigned id)
 {
@@ -97,6 +98,9 @@ bool CCheckForUpdatesSettingsDlg::LoadData()
 {
     m_strURL = AfxGetProfileCheckForUpdatesURL(m_path);
     m_pURL->setCurrentText(m_strURL);
+    // The scheme and server matter most when the address is longer than the field.
+    if (m_pURL->lineEdit())
+        m_pURL->lineEdit()->setCursorPosition(0);
     const uint32_t days = AfxGetProfileCheckForUpdatesReminder(m_path);
     // The stored DWORD may hold a negative number written as signed; that is no reminder.
     const bool remind = static_cast<int32_t>(days) >= 1;
