@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,18 +100,21 @@ CHelpViewer::CHelpViewer() : QWidget(nullptr, Qt::Window)
     setWindowTitle(AfxFormatMessage(LoadQVText(IDS_QV_HELP_CAPTION), program));
 
     // Navigation buttons above the page.
-    const auto makeTool = [this](int id, unsigned textId, QStyle::StandardPixmap icon) {
+    // The desktop theme's navigation icons where it has them.
+    const auto makeTool = [this](int id, unsigned textId, const char* themeIcon,
+                                 QStyle::StandardPixmap icon) {
         auto* button = new QToolButton(this);
         button->setObjectName(Id(id));
         button->setText(LoadQVText(textId));
-        button->setIcon(style()->standardIcon(icon, nullptr, this));
+        button->setIcon(
+            QIcon::fromTheme(QLatin1String(themeIcon), style()->standardIcon(icon, nullptr, this)));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
         return button;
     };
-    m_pBack = makeTool(IDC_QV_HELP_BACK, IDS_QV_HELP_BACK, QStyle::SP_ArrowBack);
-    m_pForward = makeTool(IDC_QV_HELP_FORWARD, IDS_QV_HELP_FORWARD, QStyle::SP_ArrowForward);
-    m_pHome = makeTool(IDC_QV_HELP_HOME, IDS_QV_HELP_HOME, QStyle::SP_DirHomeIcon);
+    m_pBack = makeTool(IDC_QV_HELP_BACK, IDS_QV_HELP_BACK, "go-previous", QStyle::SP_ArrowBack);
+    m_pForward = makeTool(IDC_QV_HELP_FORWARD, IDS_QV_HELP_FORWARD, "go-next", QStyle::SP_ArrowForward);
+    m_pHome = makeTool(IDC_QV_HELP_HOME, IDS_QV_HELP_HOME, "go-home", QStyle::SP_DirHomeIcon);
     m_pBack->setShortcut(QKeySequence::Back);
     m_pForward->setShortcut(QKeySequence::Forward);
     m_pBack->setEnabled(false);

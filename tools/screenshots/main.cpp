@@ -9,6 +9,8 @@
 #include "cordalib/ui/MainFrame.h"
 #include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/HelpViewer.h"
+#include "qvsystem/controls/HtmlHelp.h"
 #include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/QVDialog.h"
 #include "qvsystem/controls/QVListCtrl.h"
@@ -218,6 +220,24 @@ void ShootBalloon(CMainFrame& frame)
     dialog.reject();
 }
 
+// The help viewer on a page with a table, and on a search with its words marked.
+void ShootHelpViewer()
+{
+    if (!AfxHtmlHelpDisplayTopic(QStringLiteral("cordalib.chm::/changingthekeyboardsettings.htm")) ||
+        !CHelpViewer::GetViewer(false)) {
+        std::fprintf(stderr, "screenshots: the help viewer did not open\n");
+        ++g_failures;
+        return;
+    }
+    CHelpViewer* viewer = CHelpViewer::GetViewer(false);
+    viewer->setGeometry(60, 60, 1000, 680);
+    Grab(viewer, QStringLiteral("help-viewer-contents"));
+    AfxHtmlHelpDisplaySearch(QStringLiteral("cordalib.chm"), QStringLiteral("trash"));
+    viewer->DisplaySelectedSearchTopic();
+    Grab(viewer, QStringLiteral("help-viewer-search"));
+    CHelpViewer::DestroyViewer();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -250,6 +270,7 @@ int main(int argc, char** argv)
     ShootTransientWindows(*frame);
     ShootListAndColumns(*frame);
     ShootBalloon(*frame);
+    ShootHelpViewer();
 
     frame->close();
     app.ExitInstance();
