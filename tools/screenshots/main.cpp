@@ -14,8 +14,14 @@
 #include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/QVDialog.h"
 #include "qvsystem/controls/QVListCtrl.h"
+#include "qvsystem/controls/QVMessageBox.h"
 #include "qvsystem/controls/QVValidationBalloon.h"
 #include "qvsystem/controls/SplashScreen.h"
+#include "qvsystem/online/CheckForUpdatesReminderDlg.h"
+#include "qvsystem/online/CheckForUpdatesSettingsDlg.h"
+#include "qvsystem/online/QVSocket.h"
+#include "qvsystem/online/UpdateDlg.h"
+#include "qvsystem/system/ProfileValues.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -27,6 +33,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -238,6 +246,89 @@ void ShootHelpViewer()
     CHelpViewer::DestroyViewer();
 }
 
+// The update check against a listing served here on 127.0.0.1: the window while it waits,
+// then the message of a newer listing, of an equal one and of a missing one (404); the
+// reminder and its settings.
+void ShootUpdateDialogs(CMainFrame& frame)
+{
+    if (!CQVSocket::IsInitialized())
+        CQVSocket::Initialize();
+    QByteArray response;
+    int delayMs = 0;
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&]() {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &response, &delayMs]() {
+                socket->readAll();
+                QTimer::singleShot(delayMs, socket, [socket, bytes = response]() {
+                    socket->write(bytes);
+                    socket->disconnectFromHost();
+                });
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    const CRegistryPath path(HKEY_CURRENT_USER, QStringLiteral("Software\\Corda Software\\Corda Librarian"));
+    AfxWriteProfileCheckForUpdatesURL(
+        path, QStringLiteral("http://127.0.0.1:%1/cordalib/latest.txt").arg(server.serverPort()));
+    struct Scene {
+        const char* name;
+        QByteArray response;
+    };
+    const Scene scenes[] = {
+        {"update-newer", "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\n1.2.0.5"},
+        {"update-latest", "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\n1.0.0.1"},
+        {"update-error", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"},
+    };
+    bool first = true;
+    for (const Scene& scene : scenes) {
+        response = scene.response;
+        delayMs = first ? 1200 : 0;
+        AfxWriteProfileCheckForUpdatesLastChecked(path, COleDateTime(0.0));
+        CUpdateDlg dialog(0, path, CVersionNumber(1, 0, 0, 1), &frame);
+        dialog.setWindowTitle(QStringLiteral("Corda Librarian Update"));
+        bool checkingShot = !first;
+        bool boxShot = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&]() {
+            if (!checkingShot && dialog.isVisible()) {
+                checkingShot = true;
+                Grab(&dialog, QStringLiteral("update-checking"));
+            }
+            CQVMessageBox* box = CQVMessageBox::GetActive();
+            if (box && box->isVisible() && !boxShot) {
+                boxShot = true;
+                Grab(box, QString::fromLatin1(scene.name));
+                box->done(QMessageBox::Ok);
+            }
+        });
+        poll.start(50);
+        QTimer::singleShot(10000, &dialog, [&dialog]() { dialog.reject(); });
+        dialog.exec();
+        if (!boxShot) {
+            std::fprintf(stderr, "screenshots: the update check showed no message for %s\n", scene.name);
+            ++g_failures;
+        }
+        first = false;
+    }
+
+    CCheckForUpdatesReminderDlg reminder(path, &frame);
+    reminder.SetStatus(
+        QStringLiteral("You have not checked for updates since 3/14/2026.  Would you like to check "
+                       "for updates now?"));
+    reminder.show();
+    Grab(&reminder, QStringLiteral("update-reminder"));
+    reminder.reject();
+    AfxWriteProfileCheckForUpdatesReminder(path, 30);
+    AfxWriteProfileCheckForUpdatesURL(
+        path, QStringLiteral("http://updates.corda-software.example/cordalib/latest.txt"));
+    CCheckForUpdatesSettingsDlg settings(path, &frame);
+    settings.show();
+    Grab(&settings, QStringLiteral("update-settings"));
+    settings.reject();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -270,6 +361,7 @@ int main(int argc, char** argv)
     ShootTransientWindows(*frame);
     ShootListAndColumns(*frame);
     ShootBalloon(*frame);
+    ShootUpdateDialogs(*frame);
     ShootHelpViewer();
 
     frame->close();
