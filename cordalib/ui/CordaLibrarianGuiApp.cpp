@@ -95,11 +95,12 @@ bool CCordaLibrarianGuiApp::InitInstance()
     if (!InitCore(true) || m_bQuitRequested)
         return false;
 
-    // 11 and 12: the main window, at its stored placement or maximized.
+    // 11 and 12: the main window, at its stored placement or maximized, with its pane sizes.
     if (!CreateMainFrame())
         return false;
     if (!m_pMainFrame->RestoreWindowPlacement())
         m_pMainFrame->ShowMaximizedByDefault();
+    m_pMainFrame->RestorePaneSizes();
     m_pMainFrame->StartRunningInstanceServer(GetRunningInstanceServerPath());
 
     // 13.

@@ -1,13 +1,14 @@
-// The main window and the desktop application object in one process: the listing, the
+// The main window and the desktop application object in one process: the lists, the
 // menus, the placement, the running-instance answer, the idle save, the termination
 // signals and the normal shutdown.
 #include "TestSupport.h"
 
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
-#include "cordalib/ui/LibraryListModel.h"
+#include "cordalib/ui/LessonListCtrl.h"
 #include "cordalib/ui/MainFrame.h"
 #include "cordalib/ui/RunningInstance.h"
+#include "cordalib/ui/SongListCtrl.h"
 #include "cordalib/ui/TerminationSignals.h"
 #include "cordalib/ui/WindowPlacement.h"
 #include "qvsystem/controls/FlashBox.h"
@@ -116,7 +117,7 @@ protected:
     QString m_dataHome;
 };
 
-// The listing must show every record with its Windows-1252 texts converted (not shown as
+// The lists must show every record with its Windows-1252 texts converted (not shown as
 // Latin-1 or mangled), and must follow the library when it changes.
 TEST_F(MainFrameTest, ListsShowTheLibraryRecords)
 {
@@ -137,41 +138,45 @@ TEST_F(MainFrameTest, ListsShowTheLibraryRecords)
 
     CMainFrame frame(app);
     ASSERT_TRUE(frame.Create());
-    CLibraryListModel* songs = frame.GetSongListModel();
-    CLibraryListModel* lessons = frame.GetLessonListModel();
-    QAbstractItemModelTester songTester(songs, QAbstractItemModelTester::FailureReportingMode::Warning);
-    ASSERT_EQ(songs->rowCount(), 2);
-    ASSERT_EQ(lessons->rowCount(), 1);
-    EXPECT_EQ(frame.GetSongListView()->GetListModel(), songs);
-    EXPECT_EQ(frame.GetSongListView()->objectName(), QStringLiteral("23014"));
-    // The view's columns: the headings in order, and the texts as the view asks for them.
-    ASSERT_EQ(songs->columnCount(), 6);
-    ASSERT_EQ(lessons->columnCount(), 7);
-    EXPECT_EQ(songs->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Title"));
-    EXPECT_EQ(songs->headerData(5, Qt::Horizontal).toString(), QStringLiteral("File Name"));
-    EXPECT_EQ(lessons->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Style"));
-    EXPECT_EQ(songs->index(0, 0).data().toString(), QStringLiteral("1"));
-    EXPECT_EQ(songs->index(0, 1).data().toString(), QStringLiteral("Stra\u00dfe \u201cHeart\u201d"));
-    EXPECT_EQ(songs->index(0, 2).data().toString(), QStringLiteral("Jos\u00e9 \u20acuro"));
-    EXPECT_EQ(songs->index(0, 4).data().toString(), QStringLiteral("1987"));
-    EXPECT_EQ(songs->index(1, 5).data().toString(), QStringLiteral("/music/Seco.crd"));
-    EXPECT_EQ(songs->GetItemText(1, CLibraryListModel::songFileName), QStringLiteral("/music/Seco.crd"));
-    EXPECT_TRUE(songs->GetItemText(2, CLibraryListModel::songTitle).isEmpty());
-    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonTitle), QStringLiteral("Caf\u00e9 Scales"));
-    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonLevel), QStringLiteral("Advanced"));
-    EXPECT_EQ(lessons->GetItemText(0, CLibraryListModel::lessonAuthor), QStringLiteral("Zo\u00eb"));
-    EXPECT_EQ(lessons->index(0, 6).data().toString(), QStringLiteral("/music/lesson.crd"));
+    CSongListCtrl* songs = frame.GetSongList();
+    CLessonListCtrl* lessons = frame.GetLessonList();
+    ASSERT_NE(songs, nullptr);
+    ASSERT_NE(lessons, nullptr);
+    QAbstractItemModelTester songTester(songs->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_EQ(songs->GetItemCount(), 2);
+    ASSERT_EQ(lessons->GetItemCount(), 1);
+    EXPECT_EQ(songs->objectName(), QStringLiteral("23014"));
+    EXPECT_EQ(lessons->objectName(), QStringLiteral("23014"));
+    // Every declared column is shown, with its heading.
+    EXPECT_EQ(songs->GetInsertedColumnCount(), 16);
+    EXPECT_EQ(lessons->GetInsertedColumnCount(), 12);
+    EXPECT_EQ(songs->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Title"));
+    EXPECT_EQ(lessons->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Style"));
+    const int first = songs->GetRecord(0)->GetTitle() == "Second" ? 1 : 0;
+    EXPECT_EQ(songs->GetRecordText(first, CSongListCtrl::songColumnTitle),
+              QStringLiteral("Stra\u00dfe \u201cHeart\u201d"));
+    EXPECT_EQ(songs->GetRecordText(first, CSongListCtrl::songColumnArtist),
+              QStringLiteral("Jos\u00e9 \u20acuro"));
+    EXPECT_EQ(songs->GetRecordText(first, CSongListCtrl::songColumnYear), QStringLiteral("1987"));
+    EXPECT_EQ(songs->GetRecordText(1 - first, CSongListCtrl::songColumnFileName),
+              QStringLiteral("/music/Seco.crd"));
+    EXPECT_TRUE(songs->GetRecordText(2, CSongListCtrl::songColumnTitle).isEmpty());
+    EXPECT_EQ(lessons->GetRecordText(0, CLessonListCtrl::lessonColumnTitle),
+              QStringLiteral("Caf\u00e9 Scales"));
+    EXPECT_EQ(lessons->GetRecordText(0, CLessonListCtrl::lessonColumnLevel), QStringLiteral("Advanced"));
+    EXPECT_EQ(lessons->GetRecordText(0, CLessonListCtrl::lessonColumnAuthor), QStringLiteral("Zo\u00eb"));
+    EXPECT_EQ(CMainFrame::GetRowPath(lessons, 0), QStringLiteral("/music/lesson.crd"));
 
-    // Unchanged library: nothing is taken again. A new record appears after a refresh.
-    EXPECT_FALSE(songs->Refresh());
+    // A new record appears after a refresh; an emptied library empties both lists.
     AddSong(app, "Third", "C");
     frame.RefreshLists();
-    EXPECT_EQ(songs->rowCount(), 3);
-    EXPECT_EQ(lessons->rowCount(), 1);
+    EXPECT_EQ(songs->GetItemCount(), 3);
+    EXPECT_EQ(lessons->GetItemCount(), 1);
     app.GetLibraryDatabase().Clear();
     frame.RefreshLists();
-    EXPECT_EQ(songs->rowCount(), 0);
-    EXPECT_EQ(lessons->rowCount(), 0);
+    EXPECT_EQ(songs->GetItemCount(), 0);
+    EXPECT_EQ(lessons->GetItemCount(), 0);
 }
 
 // File > Exit must close the window the normal way: the placement is written (44 bytes,
@@ -187,8 +192,9 @@ TEST_F(MainFrameTest, MenusExitAndOpenLocation)
     EXPECT_FALSE(frame.windowIcon().isNull());
     ASSERT_NE(frame.GetFileMenu(), nullptr);
     EXPECT_TRUE(frame.GetFileMenu()->menuAction()->isVisible());
-    for (QMenu* menu :
-         {frame.GetEditMenu(), frame.GetViewMenu(), frame.GetToolsMenu(), frame.GetHelpMenu()}) {
+    EXPECT_TRUE(frame.GetEditMenu()->menuAction()->isVisible());
+    EXPECT_TRUE(frame.GetViewMenu()->menuAction()->isVisible());
+    for (QMenu* menu : {frame.GetToolsMenu(), frame.GetHelpMenu()}) {
         SCOPED_TRACE(menu->title().toStdString());
         EXPECT_FALSE(menu->menuAction()->isVisible());
         menu->addAction(QStringLiteral("Later"));
