@@ -5,6 +5,15 @@ const CStringTable& GetAppStringTable()
     // Sorted by id.
     static const CStringTable table{
         {IDS_DEFAULT_UPDATE_URL, "http://updates.corda-software.example/cordalib/updates.xml"},
+        {IDS_ABOUT_CORDA_LIBRARIAN, "About Corda Librarian"},
+        {IDS_ACKNOWLEDGEMENTS,
+         "Corda Librarian is built with these libraries; thanks to their authors.\n\n"
+         "zlib compression library\nCopyright (C) 1995-2022 Jean-loup Gailly and Mark Adler\n\n"
+         "MiniZip, zip archives on zlib\nCopyright (C) 1998-2010 Gilles Vollant, "
+         "(C) 2007-2008 Even Rouault, (C) 2009-2010 Mathias Svensson\n\n"
+         "Boost.Regex\nCopyright (C) 1998-2013 John Maddock; Boost Software License, Version 1.0\n\n"
+         "SQLite, which is in the public domain\n\n"
+         "Qt 6\nCopyright (C) The Qt Company Ltd.; GNU Lesser General Public License, version 3"},
         {IDS_ELAPSED_SECONDS_FORMAT, "%.5f seconds"},
         {IDS_SYNC_FOLDER_MISSING,
          "One or more of the synchronization folders does not exist. These folders must be removed "
@@ -75,6 +84,33 @@ const CStringTable& GetAppStringTable()
         {IDS_COLUMN_AUTHOR, "Author"},
         {IDS_COLUMN_COPYRIGHT, "Copyright"},
         {IDS_INITIALIZING, "Initializing Corda Librarian..."},
+        {IDS_MAIN_VIEW_SCHEME, "Main View"},
+        {IDS_COMMAND_NAMES_FILE + 0, "File.Folders"},
+        {IDS_COMMAND_NAMES_FILE + 1, "File.OpenLocation.DatabaseFiles"},
+        {IDS_COMMAND_NAMES_FILE + 2, "File.OpenLocation.BackupFiles"},
+        {IDS_COMMAND_NAMES_FILE + 3, "File.OpenLocation.LogFiles"},
+        {IDS_COMMAND_NAMES_FILE + 4, "File.OpenLocation.TemporaryFiles"},
+        {IDS_COMMAND_NAMES_FILE + 5, "File.Properties"},
+        {IDS_COMMAND_NAMES_FILE + 6, "File.Exit"},
+        {IDS_COMMAND_NAMES_HELP + 0, "Help.Contents"},
+        {IDS_COMMAND_NAMES_HELP + 1, "Help.Index"},
+        {IDS_COMMAND_NAMES_HELP + 2, "Help.Search"},
+        {IDS_COMMAND_NAMES_HELP + 3, "Help.WhatsNew"},
+        {IDS_COMMAND_NAMES_HELP + 4, "Help.CheckForUpdates"},
+        {IDS_COMMAND_NAMES_HELP + 5, "Help.AboutCordaLibrarian"},
+        {IDS_COMMAND_NAMES_TOOLS + 0, "Tools.Synchronize"},
+        {IDS_COMMAND_NAMES_TOOLS + 1, "Tools.Backup"},
+        {IDS_COMMAND_NAMES_TOOLS + 2, "Tools.Options"},
+        {IDS_COMMAND_NAMES_VIEW + 0, "View.Songs"},
+        {IDS_COMMAND_NAMES_VIEW + 1, "View.Lessons"},
+        {IDS_COMMAND_NAMES_VIEW + 2, "View.Columns"},
+        {IDS_COMMAND_NAMES_EDIT + 0, "Edit.Undo"},
+        {IDS_COMMAND_NAMES_EDIT + 1, "Edit.Cut"},
+        {IDS_COMMAND_NAMES_EDIT + 2, "Edit.Copy"},
+        {IDS_COMMAND_NAMES_EDIT + 3, "Edit.Paste"},
+        {IDS_COMMAND_NAMES_EDIT + 4, "Edit.Delete"},
+        {IDS_COMMAND_NAMES_EDIT + 5, "Edit.SelectAll"},
+        {IDS_COMMAND_NAMES_EDIT + 6, "Edit.UnselectAll"},
         {IDS_USAGE_CREATED, "Created: %1"},
         {IDS_USAGE_MODIFIED, "Modified: %1"},
         {IDS_USAGE_ENCODING_SOFTWARE, "Encoding software: %1"},

@@ -59,6 +59,16 @@ inline constexpr unsigned IDS_LOADING_SEARCH_SETTINGS = 265;
 inline constexpr unsigned IDS_LOADING_SECURITY_SETTINGS = 266;
 inline constexpr unsigned IDS_LOADING_SYSTEM_TRAY_SETTINGS = 268;
 inline constexpr unsigned IDS_INITIALIZING = 400;
+// The about box and the keyboard scheme.
+inline constexpr unsigned IDS_ABOUT_CORDA_LIBRARIAN = 15; // "About Corda Librarian"
+inline constexpr unsigned IDS_ACKNOWLEDGEMENTS = 16;      // the credits of the libraries the program uses
+inline constexpr unsigned IDS_MAIN_VIEW_SCHEME = 490;     // "Main View"
+// The commands' names (CommandTable.h): File 600.., Help 650.., Tools 700.., View 750.., Edit 800...
+inline constexpr unsigned IDS_COMMAND_NAMES_FILE = 600;
+inline constexpr unsigned IDS_COMMAND_NAMES_HELP = 650;
+inline constexpr unsigned IDS_COMMAND_NAMES_TOOLS = 700;
+inline constexpr unsigned IDS_COMMAND_NAMES_VIEW = 750;
+inline constexpr unsigned IDS_COMMAND_NAMES_EDIT = 800;
 
 // Texts of the core and cordalib-cli that have no id of their own elsewhere (block 9000).
 inline constexpr unsigned IDS_USAGE_CREATED = 9000;           // "Created: %1"

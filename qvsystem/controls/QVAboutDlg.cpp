@@ -298,8 +298,11 @@ bool CQVAboutDlg::LoadWatermark()
     m_pBanner->setPixmap(banner);
     m_pBanner->setVisible(!banner.isNull());
     m_pBannerLine->setVisible(!banner.isNull());
-    if (!banner.isNull())
+    if (!banner.isNull()) {
+        // The dialog is never narrower than its banner.
         m_pBanner->setFixedHeight(qRound(banner.height() / banner.devicePixelRatio()));
+        m_pBanner->setMinimumWidth(qRound(banner.width() / banner.devicePixelRatio()));
+    }
     return !banner.isNull();
 }
 

@@ -5,6 +5,7 @@
 //   an icon    <id>-<pixels>.png, one file per square size it is drawn for.
 // Ids of the images there:
 //   IDB_SPLASH_SCREEN      230    splash bitmap, 470 x 260 logical pixels, 1x and 2x
+//   IDB_ABOUT_BANNER       231    the About box's banner, 700 x 64 logical pixels, 1x and 2x
 //   IDR_MAINFRAME_ICON     128    application icon, 16, 22, 24, 32, 48, 64, 128, 256 px
 //   IDI_QV_PROGRESS        24019  progress and flash windows, 32 px at 1x and 2x
 //   IDI_BACKUP_PROGRESS    240    backup progress window, 32 px at 1x and 2x
@@ -17,6 +18,7 @@
 
 inline constexpr unsigned IDR_MAINFRAME_ICON = 128;
 inline constexpr unsigned IDB_SPLASH_SCREEN = 230;
+inline constexpr unsigned IDB_ABOUT_BANNER = 231;
 inline constexpr unsigned IDI_BACKUP_PROGRESS = 240;
 inline constexpr unsigned IDI_QV_PROGRESS = 24019;
 

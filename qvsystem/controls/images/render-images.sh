@@ -17,6 +17,8 @@ render() { # svg width height png [viewbox]
 # Bitmaps: <id>.png at 1x and <id>@2x.png.
 render 230.svg 470 260 230.png
 render 230.svg 940 520 230@2x.png
+render 231.svg 700 64 231.png
+render 231.svg 1400 128 231@2x.png
 # Image strips cut into frames by the code: the clear button (24027) and the animation (238).
 render 24027.svg 24 12 24027.png
 render 24027.svg 48 24 24027@2x.png
