@@ -189,7 +189,8 @@ void CHttpFileSocket::Process(const char* data, int count)
     if (!m_bHeaderComplete.load()) {
         const qsizetype searchFrom = std::max<qsizetype>(0, m_headerText.size() - 3);
         // Only what can still belong to the header is kept in memory.
-        m_headerText.append(data, std::min<qsizetype>(count, m_nMaxHeaderSize + 4 - m_headerText.size()));
+        const qsizetype room = std::max<qsizetype>(0, m_nMaxHeaderSize + 4 - m_headerText.size());
+        m_headerText.append(data, std::min<qsizetype>(count, room));
         ParseHeaderIfComplete(searchFrom);
         if (m_bEnded.load() || !m_bHeaderComplete.load())
             return;
