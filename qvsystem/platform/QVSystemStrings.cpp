@@ -20,6 +20,9 @@
 #include "qvsystem/platform/StringTable.h"
 
 const CStringTable& AfxGetQVSystemStringTable()
+{
+    static const CStringTable table{
+        {21272, "All Files (*.*)|*.*||"},
         {21700, "About"},
         {21701, "Product Information"},
         {21702, "Loaded Modules"},
@@ -35,9 +38,6 @@ const CStringTable& AfxGetQVSystemStringTable()
         {22912, "Cancel"},
         {22913, "Command"},
         {22914, "Shortcut Key"},
-{
-    static const CStringTable table{
-        {21272, "All Files (*.*)|*.*||"},
         {IDS_QV_READ_FILE_ERROR, "An error has occurred while reading the file '%1'.\r\n\r\n%2"},
         {IDS_QV_WRITE_FILE_ERROR, "An error has occurred while writing the file '%1'.\r\n\r\n%2"},
         {IDS_QV_OPEN_FILE_ERROR, "An error has occurred while opening the file '%1'.\r\n\r\n%2"},
@@ -270,6 +270,7 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_WINSOCK_ERROR_BASE + 12202, "The server's response is too large."},
         {IDS_QV_WINSOCK_ERROR_BASE + 12203, "The server's response is not a valid HTTP response."},
         {IDS_QV_WINSOCK_ERROR_BASE + 12204,
+         "The connection was closed before the whole response was received."},
 
         {IDS_QV_HELP_CAPTION, "%1 Help"},
         {IDS_QV_HELP_CONTENTS, "&Contents"},
