@@ -3,6 +3,7 @@
 #include "qvsystem/platform/StringTable.h"
 
 #include <QApplication>
+#include <QStyle>
 
 #include <algorithm>
 #include <map>
@@ -90,6 +91,7 @@ int CKeyboardShortcutListCtrl::InsertKeyboardMappingScheme(int index, const CKey
     m_schemes.insert(m_schemes.begin() + index, std::move(entry));
     if (m_nActiveScheme >= index)
         ++m_nActiveScheme;
+    WidenCommandColumn(*scheme);
     return index;
 }
 
@@ -152,6 +154,19 @@ bool CKeyboardShortcutListCtrl::LoadKeyboardMappingScheme(int index)
     SortActive();
     RebuildShown();
     return true;
+}
+
+void CKeyboardShortcutListCtrl::WidenCommandColumn(const CKeyboardMappingScheme& scheme)
+{
+    // Only a column still at its default width: a width the user chose stays.
+    if (GetQVColumnWidth(COLUMN_COMMAND) != DEFAULT_COMMAND_WIDTH)
+        return;
+    int widest = 0;
+    for (const CKeyboardShortcut& shortcut : scheme.GetKeyboardShortcuts())
+        widest = std::max(widest, fontMetrics().horizontalAdvance(shortcut.GetCommandText()));
+    const int needed = widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    if (needed > DEFAULT_COMMAND_WIDTH)
+        SetQVColumnWidth(COLUMN_COMMAND, std::min(needed, 2 * DEFAULT_COMMAND_WIDTH));
 }
 
 // ---- Sorting and filtering

@@ -123,6 +123,8 @@ private:
     };
 
     static ItemList MakeItems(const CKeyboardMappingScheme& scheme);
+    // Makes the command column, while at its default width, wide enough for the names.
+    void WidenCommandColumn(const CKeyboardMappingScheme& scheme);
     bool Passes(const CKeyboardShortcutVirtualListCtrlItem& item) const;
     // The active scheme's items in the sort order, then the shown ones.
     void SortActive();

@@ -285,7 +285,8 @@ bool CQVAboutDlg::OnInitDialog()
         m_pAcknowledgementsItem->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxInformation));
         m_pAcknowledgements->setPlainText(m_strAcknowledgements);
     }
-    m_pTree->ExpandAll();
+    // Loaded Modules stays closed, so that the three items show at once.
+    m_pTree->collapseAll();
     m_pTree->SelectItem(m_pProductItem, false);
     OnSelectionChanged(m_pProductItem);
     return true;

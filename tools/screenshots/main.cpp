@@ -4,19 +4,26 @@
 // poses each scene and grabs it. Windows that float over others (the validation balloon)
 // are composed onto the window they point into, since the offscreen platform grabs one
 // window at a time.
+#include "cordalib/app/AppStrings.h"
+#include "cordalib/app/CommandTable.h"
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 #include "cordalib/ui/MainFrame.h"
+#include "qvsystem/controls/CaptureShortcutKeyDlg.h"
 #include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/controls/FlashBox.h"
 #include "qvsystem/controls/HelpViewer.h"
 #include "qvsystem/controls/HtmlHelp.h"
 #include "qvsystem/controls/ProgressDlg.h"
+#include "qvsystem/controls/KeyboardShortcutListCtrl.h"
 #include "qvsystem/controls/QVDialog.h"
+#include "qvsystem/controls/QVAboutDlg.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/QVMessageBox.h"
 #include "qvsystem/controls/QVValidationBalloon.h"
+#include "qvsystem/controls/QVTreeCtrl.h"
 #include "qvsystem/controls/SplashScreen.h"
+#include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/online/CheckForUpdatesReminderDlg.h"
 #include "qvsystem/online/CheckForUpdatesSettingsDlg.h"
 #include "qvsystem/online/QVSocket.h"
@@ -226,6 +233,49 @@ void ShootBalloon(CMainFrame& frame)
     }
     Save(canvas, QStringLiteral("validation-balloon"));
     dialog.reject();
+// The key capture dialog, the shortcut list with the program's commands (sorted by key,
+// then filtered by "ctrl"), and the About box on its product, a module and its thanks.
+void ShootKeyboardAndAbout(CMainFrame& frame)
+{
+    {
+        CCaptureShortcutKeyDlg capture(&frame);
+        capture.show();
+        Grab(&capture, QStringLiteral("capture-shortcut-key"));
+        capture.reject();
+    }
+    {
+        CKeyboardMappingScheme scheme(LoadAppString(IDS_MAIN_VIEW_SCHEME), LoadDefaultKeyboardMappingScheme);
+        scheme.LoadDefaultMappingScheme();
+        CKeyboardShortcutListCtrl list;
+        list.AddKeyboardMappingScheme(&scheme);
+        list.LoadKeyboardMappingScheme(0);
+        list.SortItemsByColumn(CKeyboardShortcutListCtrl::COLUMN_SHORTCUT_KEY, true);
+        list.SelectItem(1, true);
+        list.resize(330, 420);
+        list.show();
+        Grab(&list, QStringLiteral("keyboard-shortcut-list"));
+        list.Filter(QStringLiteral("ctrl"));
+        Grab(&list, QStringLiteral("keyboard-shortcut-list-filtered"));
+    }
+    CQVAboutDlg about(LoadAppString(IDS_ABOUT_CORDA_LIBRARIAN), 0, CModuleVersion::GetModuleFilePath(nullptr),
+                      IDB_ABOUT_BANNER, LoadAppString(IDS_ACKNOWLEDGEMENTS), &frame);
+    about.show();
+    Grab(&about, QStringLiteral("about-dialog"));
+    for (int i = 0; i < about.GetLoadedModulesItem()->childCount(); ++i) {
+        QTreeWidgetItem* module = about.GetLoadedModulesItem()->child(i);
+        if (module->text(0).startsWith(QStringLiteral("libqvsystem.so"))) {
+            about.GetTreeCtrl()->SelectItem(module, false);
+            about.GetTreeCtrl()->scrollToItem(module, QAbstractItemView::PositionAtCenter);
+            Grab(&about, QStringLiteral("about-module"));
+        }
+    }
+    about.GetTreeCtrl()->SelectItem(about.GetLoadedModulesItem(), false);
+    Grab(&about, QStringLiteral("about-loaded-modules"));
+    about.GetTreeCtrl()->SelectItem(about.GetAcknowledgementsItem(), false);
+    Grab(&about, QStringLiteral("about-acknowledgements"));
+    about.accept();
+}
+
 }
 
 // The help viewer on a page with a table, and on a search with its words marked.
@@ -360,6 +410,7 @@ int main(int argc, char** argv)
     ShootSplash(app);
     ShootTransientWindows(*frame);
     ShootListAndColumns(*frame);
+    ShootKeyboardAndAbout(*frame);
     ShootBalloon(*frame);
     ShootUpdateDialogs(*frame);
     ShootHelpViewer();

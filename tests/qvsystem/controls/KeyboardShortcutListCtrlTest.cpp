@@ -208,4 +208,16 @@ TEST_F(KeyboardShortcutListCtrlTest, SchemesComeAndGo)
     EXPECT_EQ(m_list.GetKeyboardMappingSchemeCount(), 1);
     EXPECT_FALSE(m_list.RemoveKeyboardMappingScheme(1));
     EXPECT_EQ(m_list.GetKeyboardMappingScheme(0), &other);
+
+    // Long command names widen the column from its default width, not from a chosen one.
+    const QString longName = QString(25, QLatin1Char('W'));
+    CKeyboardMappingScheme longNames(QStringLiteral("Long"), nullptr);
+    longNames.AddKeyboardShortcut(CKeyboardShortcut(1, longName, CShortcutKey()));
+    CKeyboardShortcutListCtrl wide;
+    wide.AddKeyboardMappingScheme(&longNames);
+    EXPECT_GT(wide.GetColumnWidth(0), wide.fontMetrics().horizontalAdvance(longName));
+    CKeyboardShortcutListCtrl chosen;
+    chosen.SetQVColumnWidth(CKeyboardShortcutListCtrl::COLUMN_COMMAND, 150);
+    chosen.AddKeyboardMappingScheme(&longNames);
+    EXPECT_EQ(chosen.GetColumnWidth(0), 150);
 }
