@@ -14,16 +14,16 @@
 #include "qvsystem/controls/FlashBox.h"
 #include "qvsystem/controls/HelpViewer.h"
 #include "qvsystem/controls/HtmlHelp.h"
-#include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/KeyboardShortcutListCtrl.h"
-#include "qvsystem/controls/QVDialog.h"
+#include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/QVAboutDlg.h"
+#include "qvsystem/controls/QVDialog.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/QVMessageBox.h"
-#include "qvsystem/controls/QVValidationBalloon.h"
 #include "qvsystem/controls/QVTreeCtrl.h"
-#include "qvsystem/controls/SplashScreen.h"
+#include "qvsystem/controls/QVValidationBalloon.h"
 #include "qvsystem/controls/ResourceImages.h"
+#include "qvsystem/controls/SplashScreen.h"
 #include "qvsystem/online/CheckForUpdatesReminderDlg.h"
 #include "qvsystem/online/CheckForUpdatesSettingsDlg.h"
 #include "qvsystem/online/QVSocket.h"
@@ -233,6 +233,9 @@ void ShootBalloon(CMainFrame& frame)
     }
     Save(canvas, QStringLiteral("validation-balloon"));
     dialog.reject();
+}
+
+// The help viewer on a page with a table, and on a search with its words marked.
 // The key capture dialog, the shortcut list with the program's commands (sorted by key,
 // then filtered by "ctrl"), and the About box on its product, a module and its thanks.
 void ShootKeyboardAndAbout(CMainFrame& frame)
@@ -276,9 +279,6 @@ void ShootKeyboardAndAbout(CMainFrame& frame)
     about.accept();
 }
 
-}
-
-// The help viewer on a page with a table, and on a search with its words marked.
 void ShootHelpViewer()
 {
     if (!AfxHtmlHelpDisplayTopic(QStringLiteral("cordalib.chm::/changingthekeyboardsettings.htm")) ||
@@ -410,10 +410,10 @@ int main(int argc, char** argv)
     ShootSplash(app);
     ShootTransientWindows(*frame);
     ShootListAndColumns(*frame);
-    ShootKeyboardAndAbout(*frame);
     ShootBalloon(*frame);
     ShootUpdateDialogs(*frame);
     ShootHelpViewer();
+    ShootKeyboardAndAbout(*frame);
 
     frame->close();
     app.ExitInstance();
