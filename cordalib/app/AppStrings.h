@@ -22,8 +22,11 @@ inline constexpr unsigned IDS_ALL_ARTISTS = 131;
 inline constexpr unsigned IDS_ALL_ALBUMS = 132;
 inline constexpr unsigned IDS_ALL_STYLES = 133;
 inline constexpr unsigned IDS_ALL_LEVELS = 134;
-inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
-inline constexpr unsigned IDS_VERSION_FORMAT = 148;     // "Version %1"
+inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138;    // "%1 (%2!d!)"
+inline constexpr unsigned IDS_VERSION_FORMAT = 148;        // "Version %1"
+inline constexpr unsigned IDS_CHECK_FOR_UPDATES_NOW = 149; // "Would you like to check for updates now?"
+inline constexpr unsigned IDS_NOT_CHECKED_SINCE = 155;     // "You have not checked for updates since %1. ..."
+inline constexpr unsigned IDS_LINK = 158;                  // "link"
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
 // The search bar's field names: 170 + songSearchFields ("All", "Title", ... "Transcriber"),

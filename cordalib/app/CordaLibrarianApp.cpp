@@ -89,6 +89,27 @@ bool CCordaLibrarianApp::SetRegistryLocation()
     return true;
 }
 
+bool CCordaLibrarianApp::IsOpenExternalLinkAllowed(const QString& link)
+{
+    if (link.isEmpty())
+        return false;
+    if (!m_security.GetShowOpenExternalLinkWarning())
+        return true;
+    int doNotShowAgain = 0;
+    CQVMessageBoxRequest request;
+    request.caption = AfxLoadString(IDS_QV_SECURITY_WARNING);
+    request.text = AfxFormatMessage(AfxLoadString(IDS_QV_OPEN_EXTERNAL_LINK_WARNING),
+                                    QString::fromLatin1(PRODUCT_NAME), LoadAppString(IDS_LINK), link);
+    request.hasCheckBox = true;
+    request.checkText = AfxLoadString(IDS_QV_DO_NOT_SHOW_THIS_AGAIN);
+    request.checkState = &doNotShowAgain;
+    request.type = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
+    const int answer = AfxShowQVMessageBox(request);
+    if (doNotShowAgain == 1)
+        m_security.SetShowOpenExternalLinkWarning(false, true);
+    return answer == IDYES;
+}
+
 bool CCordaLibrarianApp::LoadFileLocations()
 {
     m_fileLocations.Load();

@@ -69,6 +69,11 @@ public:
     // Shutdown: saves the database when it changed, with error messages.
     void ExitCore();
 
+    // Whether an external link (a web address in help or a dialog) may be opened: with the
+    // Security warning on, the user is asked (Yes/No, No the default) and may turn the
+    // warning off with the box's check box. An empty link is refused.
+    bool IsOpenExternalLinkAllowed(const QString& link);
+
     // Saves library.cordb through the safe save. With onlyIfModified and an unchanged
     // library nothing is written and false returned. On failure, string 168 is shown when
     // showErrors is set, otherwise its text goes to *errorText; the previous file stays and

@@ -9,9 +9,16 @@
 #include "cordalib/ui/TerminationSignals.h"
 #include "cordalib/ui/TestHooks.h"
 #include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/HtmlHelp.h"
 #include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/controls/SplashScreen.h"
+#include "qvsystem/online/CheckForUpdatesReminderDlg.h"
+#include "qvsystem/online/OpenExternalLink.h"
+#include "qvsystem/online/QVSocket.h"
+#include "qvsystem/online/UpdateDlg.h"
+#include "qvsystem/system/FormatUtilities.h"
 #include "qvsystem/system/ModuleVersion.h"
+#include "qvsystem/system/ProfileValues.h"
 #include "qvsystem/system/SingleInstance.h"
 
 #include <QApplication>
@@ -89,6 +96,8 @@ bool CCordaLibrarianGuiApp::InitInstance()
         connect(m_pTerminationSignals.get(), &CTerminationSignals::terminationRequested, this,
                 [this](int) { RequestClose(); });
     TestHooks::InstallBoxAnswering();
+    // F1, the help buttons and the Help menu show the pages in the program's own viewer.
+    AfxInstallHtmlHelpViewer();
 
     // 3 to 10: folder names, registry, file locations, first-run defaults, splash
     // (OnBeforeLoadSettings), settings, database (with string 145 on a damaged file).
@@ -145,6 +154,10 @@ int CCordaLibrarianGuiApp::ExitInstance()
     // The splash takes its window down from the event loop, which has ended.
     if (splashOpen)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    if (m_bSocketsInitialized) {
+        CQVSocket::Deinitialize();
+        m_bSocketsInitialized = false;
+    }
     // A window still open (the event loop ended some other way) closes the normal way first.
     if (m_pMainFrame && m_pMainFrame->isVisible())
         m_pMainFrame->close();
@@ -184,9 +197,15 @@ bool CCordaLibrarianGuiApp::OnBeforeLoadSettings()
 {
     // 8. The Startup group is read here, before the others, to decide on the splash.
     GetStartupSettings().Load();
-    if (!GetStartupSettings().GetShowSplashScreen())
-        return true;
-    return OpenSplashScreen();
+    if (GetStartupSettings().GetShowSplashScreen() && !OpenSplashScreen())
+        return false;
+    // 9a and 9b: links opened from help and dialogs ask first; the update check's sockets.
+    QVSystemSetOpenExternalLinkCallback(
+        [this](const QString& link) { return IsOpenExternalLinkAllowed(link) ? 1 : 0; });
+    if (!CQVSocket::Initialize())
+        return false;
+    m_bSocketsInitialized = true;
+    return true;
 }
 
 void CCordaLibrarianGuiApp::OnBeginLoadDatabase()
@@ -225,6 +244,17 @@ void CCordaLibrarianGuiApp::HideFlashBox()
 void CCordaLibrarianGuiApp::OnCheckForUpdatesReminderDue()
 {
     CloseSplashScreen();
+    const CRegistryPath path = GetProductRegistryPath();
+    QString text = LoadAppString(IDS_CHECK_FOR_UPDATES_NOW);
+    const COleDateTime lastChecked = AfxGetProfileCheckForUpdatesLastChecked(path);
+    COleDateTime local;
+    if (lastChecked.GetStatus() == COleDateTime::valid && lastChecked.m_dt != 0.0 &&
+        AfxUTCToLocalTime(lastChecked, local))
+        text = AfxFormatMessage(LoadAppString(IDS_NOT_CHECKED_SINCE), AfxFormatLocaleDate(local));
+    CCheckForUpdatesReminderDlg reminder(path, m_pMainFrame.get());
+    reminder.SetStatus(text);
+    if (reminder.exec() == QDialog::Accepted)
+        AfxCheckForUpdates(m_pMainFrame.get(), path, IDS_APPLICATION_TITLE);
 }
 
 bool CCordaLibrarianGuiApp::HasSplashScreen() const

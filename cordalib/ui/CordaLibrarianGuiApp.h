@@ -62,8 +62,8 @@ protected:
     bool OnBeforeLoadSettings() override;
     void OnBeginLoadDatabase() override;
     void OnEndLoadDatabase() override;
-    // The reminder is due: the splash closes and the reminder dialog comes with the
-    // update check; until then nothing else is shown.
+    // The reminder is due: the splash closes, the reminder asks, and OK runs the update
+    // check as Help > Check for Updates... does.
     virtual void OnCheckForUpdatesReminderDue();
 
     // The splash screen (all calls made under its lock); each does nothing without one.
@@ -85,6 +85,7 @@ private:
     std::unique_ptr<CTerminationSignals> m_pTerminationSignals;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     CSplashScreen* m_pSplashScreen = nullptr;
+    bool m_bSocketsInitialized = false;
     std::unique_ptr<CFlashBox> m_pFlashBox;
     bool m_bQuitRequested = false;
 };

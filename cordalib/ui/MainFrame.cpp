@@ -1,7 +1,9 @@
 #include "cordalib/ui/MainFrame.h"
 
 #include "cordalib/app/AppStrings.h"
+#include "cordalib/app/CommandTable.h"
 #include "cordalib/app/CordaLibrarianApp.h"
+#include "cordalib/library/CordaStrings.h"
 #include "cordalib/library/Recordset.h"
 #include "cordalib/ui/CordaLibrarianSplitterWnd.h"
 #include "cordalib/ui/LessonListCtrl.h"
@@ -16,8 +18,10 @@
 #include "cordalib/ui/TestHooks.h"
 #include "cordalib/ui/ViewTreeView.h"
 #include "cordalib/ui/WindowPlacement.h"
+#include "qvsystem/controls/HtmlHelp.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/ResourceImages.h"
+#include "qvsystem/online/UpdateDlg.h"
 #include "qvsystem/system/FileUtilities.h"
 #include "qvsystem/system/TextUtilities.h"
 
@@ -197,6 +201,27 @@ void CMainFrame::CreateMenus()
     m_pViewMenu->addSeparator();
     connect(AddCommand(m_pViewMenu, tr("&Columns..."), ID_VIEW_COLUMNS), &QAction::triggered, this,
             &CMainFrame::OnEditColumns);
+
+    // The help pages are in the program's own viewer; "cordalib.chm" names their folder.
+    const QString helpFile = QStringLiteral("cordalib.chm");
+    connect(AddCommand(m_pHelpMenu, tr("&Contents..."), int(CordaCommands::ID_HELP_CONTENTS)),
+            &QAction::triggered, this, [helpFile] { AfxHtmlHelpDisplayContents(helpFile); });
+    connect(AddCommand(m_pHelpMenu, tr("&Index..."), int(CordaCommands::ID_HELP_INDEX)), &QAction::triggered,
+            this, [helpFile] { AfxHtmlHelpDisplayIndex(helpFile, QString()); });
+    connect(AddCommand(m_pHelpMenu, tr("&Search..."), int(CordaCommands::ID_HELP_SEARCH)),
+            &QAction::triggered, this, [helpFile] { AfxHtmlHelpDisplaySearch(helpFile, QString()); });
+    m_pHelpMenu->addSeparator();
+    connect(AddCommand(m_pHelpMenu, tr("&What's New?"), int(CordaCommands::ID_HELP_WHATS_NEW)),
+            &QAction::triggered, this,
+            [helpFile] { AfxHtmlHelpDisplayTopic(helpFile, QStringLiteral("whatsnewinthisrelease.htm")); });
+    m_pHelpMenu->addSeparator();
+    connect(
+        AddCommand(m_pHelpMenu, tr("Check for &Updates..."), int(CordaCommands::ID_HELP_CHECK_FOR_UPDATES)),
+        &QAction::triggered, this,
+        [this] { AfxCheckForUpdates(this, m_app.GetProductRegistryPath(), IDS_APPLICATION_TITLE); });
+    m_pHelpMenu->addSeparator();
+    connect(AddCommand(m_pHelpMenu, tr("&About Corda Librarian..."), int(CordaCommands::ID_APP_ABOUT)),
+            &QAction::triggered, this, [this] { ShowAboutCordaLibrarian(this); });
 
     // The popup is rebuilt every time it opens: the columns shown may have changed.
     connect(m_pSortMenu, &QMenu::aboutToShow, this, [this] { UpdateSortMenu(m_pSortMenu); });

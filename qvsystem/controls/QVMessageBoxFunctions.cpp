@@ -112,6 +112,8 @@ int AfxShowQVMessageBox(const CQVMessageBoxRequest& request)
     }
 
     CQVMessageBox box(BoxParent());
+    if (!request.caption.isNull())
+        box.setWindowTitle(request.caption);
     box.SetHeading(request.heading);
     if (request.hasCheckBox)
         box.SetCheckBox(request.checkText, *request.checkState);

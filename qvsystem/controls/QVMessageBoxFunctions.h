@@ -67,6 +67,7 @@ struct QVSYSTEM_EXPORT CQVMessageBoxRequest {
     unsigned type = MB_OK;
     QString helpTarget;       // a web address or a help topic; empty: none
     unsigned helpContext = 0; // a help context id of the plain boxes; 0: none
+    QString caption;          // the window title; null: the application's name
 };
 
 // Shows one box as described by the request (the functions below build requests).

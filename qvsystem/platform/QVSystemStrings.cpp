@@ -22,7 +22,10 @@
 const CStringTable& AfxGetQVSystemStringTable()
 {
     static const CStringTable table{
+        {21150, "&Do not show this message again"},
         {21272, "All Files (*.*)|*.*||"},
+        {21500, "Security Warning"},
+        {21501, "%1 is attempting to open the following %2:\r\n\r\n%3\r\n\r\nAre you sure you want to open this %2?"},
         {21700, "About"},
         {21701, "Product Information"},
         {21702, "Loaded Modules"},

@@ -43,6 +43,11 @@ inline constexpr unsigned IDS_QV_FILE_CAUSE_BASE = 22520;
 inline constexpr unsigned IDS_QV_ARCHIVE_CAUSE_BASE = 22542;
 // Fixed texts of the message-box functions.
 inline constexpr unsigned IDS_QV_SYSTEM_ERROR = 22560;       // "A system error has occurred.\r\n\r\n%1"
+// The warning before an external link opens: caption, text (%1 program, %2 "link", %3 the
+// address) and its check box.
+inline constexpr unsigned IDS_QV_SECURITY_WARNING = 21500;
+inline constexpr unsigned IDS_QV_OPEN_EXTERNAL_LINK_WARNING = 21501;
+inline constexpr unsigned IDS_QV_DO_NOT_SHOW_THIS_AGAIN = 21150;
 inline constexpr unsigned IDS_QV_DO_NOT_SHOW_AGAIN = 22561;  // "&Do not show this message again"
 inline constexpr unsigned IDS_QV_RESOURCE_EXCEPTION = 22562; // "A required resource was unavailable."
 inline constexpr unsigned IDS_QV_MEMORY_EXCEPTION = 22563;   // "Out of memory."

@@ -167,6 +167,47 @@ TEST_F(AppCoreTest, ExitSavesOnlyAModifiedLibrary)
     EXPECT_FALSE(app.GetLibraryDatabase().IsModified());
 }
 
+// An external link must open only on Yes, the warning must say what opens, and ticking
+// "Do not show this message again" must turn the warning off for good, whatever the answer.
+TEST_F(AppCoreTest, ExternalLinksAskUntilTheWarningIsTurnedOff)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    int answer = IDNO;
+    int tick = 0;
+    QList<CQVMessageBoxRequest> shown;
+    AfxSetMessageBoxConsoleHandler([&](const CQVMessageBoxRequest& request) {
+        shown.append(request);
+        *request.checkState = tick;
+        return answer;
+    });
+    const QString link = QStringLiteral("https://example.com/tabs");
+    EXPECT_FALSE(app.IsOpenExternalLinkAllowed(QString()));
+    EXPECT_FALSE(app.IsOpenExternalLinkAllowed(link));
+    answer = IDYES;
+    EXPECT_TRUE(app.IsOpenExternalLinkAllowed(link));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].caption, QStringLiteral("Security Warning"));
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("Corda Librarian is attempting to open the following link:\r\n\r\n"
+                             "https://example.com/tabs\r\n\r\nAre you sure you want to open this link?"));
+    EXPECT_EQ(shown[0].type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    EXPECT_TRUE(app.GetSecuritySettings().GetShowOpenExternalLinkWarning());
+
+    answer = IDNO;
+    tick = 1;
+    EXPECT_FALSE(app.IsOpenExternalLinkAllowed(link));
+    EXPECT_FALSE(app.GetSecuritySettings().GetShowOpenExternalLinkWarning());
+    EXPECT_TRUE(app.IsOpenExternalLinkAllowed(link));
+    EXPECT_EQ(shown.size(), 3);
+    AfxSetMessageBoxConsoleHandler(nullptr);
+
+    // Stored: the next start-up does not ask either.
+    CCordaLibrarianApp later;
+    ASSERT_TRUE(later.InitCore(false));
+    EXPECT_FALSE(later.GetSecuritySettings().GetShowOpenExternalLinkWarning());
+}
+
 // The settings store must be readable with the independent sqlite3 tool after start-up.
 TEST_F(AppCoreTest, StoreReadableBySqlite3)
 {
