@@ -49,6 +49,7 @@ CCordaLibrarianGuiApp* GetCordaLibrarianGuiApp()
 CCordaLibrarianGuiApp::CCordaLibrarianGuiApp()
 {
     SetStatusCallback([this](const QString& text) { SetSplashStatus(text); });
+    InstallKeyboardSettings(*this, m_keyboard);
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The main window's close ends the program, not the last window that happens to
         // close (a message box before the main window exists, the splash).
@@ -110,6 +111,7 @@ bool CCordaLibrarianGuiApp::InitInstance()
     if (!m_pMainFrame->RestoreWindowPlacement())
         m_pMainFrame->ShowMaximizedByDefault();
     m_pMainFrame->RestorePaneSizes();
+    m_pMainFrame->ApplyKeyboardScheme(m_keyboard.GetKeyboardMappingScheme());
     m_pMainFrame->StartRunningInstanceServer(GetRunningInstanceServerPath());
 
     // 13.

@@ -12,6 +12,7 @@
 // through the core's hook functions at their places.
 
 #include "cordalib/app/CordaLibrarianApp.h"
+#include "cordalib/app/KeyboardSettings.h"
 
 #include <QObject>
 #include <QPointer>
@@ -85,6 +86,7 @@ private:
     std::unique_ptr<CTerminationSignals> m_pTerminationSignals;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     CSplashScreen* m_pSplashScreen = nullptr;
+    CKeyboardSettings m_keyboard{GetProfile()};
     bool m_bSocketsInitialized = false;
     std::unique_ptr<CFlashBox> m_pFlashBox;
     bool m_bQuitRequested = false;

@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CommandTable.h"
 #include "cordalib/app/CordaLibrarianApp.h"
+#include "cordalib/app/KeyboardSettings.h"
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/library/Recordset.h"
 #include "cordalib/ui/CordaLibrarianSplitterWnd.h"
@@ -19,6 +20,7 @@
 #include "cordalib/ui/ViewTreeView.h"
 #include "cordalib/ui/WindowPlacement.h"
 #include "qvsystem/controls/HtmlHelp.h"
+#include "qvsystem/controls/KeyboardMappingScheme.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/ResourceImages.h"
 #include "qvsystem/online/UpdateDlg.h"
@@ -136,6 +138,14 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const QString& text, int commandId)
     action->setObjectName(QString::number(commandId));
     action->setData(commandId);
     return action;
+}
+
+int CMainFrame::ApplyKeyboardScheme(const CKeyboardMappingScheme& scheme)
+{
+    const int keyed = ::ApplyKeyboardScheme(scheme, menuBar()->findChildren<QAction*>());
+    if (m_pSearchBar)
+        m_pSearchBar->ApplyKeyboardScheme(scheme.CreateAcceleratorTable());
+    return keyed;
 }
 
 QAction* CMainFrame::FindCommand(int commandId) const
@@ -347,6 +357,11 @@ void CMainFrame::CreatePanes()
 void CMainFrame::ConnectFocusRing()
 {
     connect(m_pSearchBar, &CMainHeaderFormView::MoveFocusRequested, this, &CMainFrame::MoveFocus);
+    // Keys the search bar keeps from the window still run the command they belong to.
+    connect(m_pSearchBar, &CMainHeaderFormView::AcceleratorCommand, this, [this](int commandId) {
+        if (QAction* command = FindCommand(commandId); command && command->isEnabled())
+            command->trigger();
+    });
     connect(m_pViewTree, &CViewTreeView::MoveFocusRequested, this,
             [this](bool forward) { MoveFocus(stopViewTree, forward); });
     for (CVirtualListBox* box :

@@ -25,6 +25,7 @@
 #include <memory>
 
 class CAlbumSummaryListBox;
+class CKeyboardMappingScheme;
 class CArtistSummaryListBox;
 class CCordaLibrarianApp;
 class CCordaLibrarianSplitterWnd;
@@ -206,6 +207,10 @@ public:
     QMenu* GetHelpMenu() const { return m_pHelpMenu; }
     // Menus without items stay out of the menu bar until they get some.
     void UpdateMenuBar();
+    // The user's shortcuts on the menu commands (with their key names in the menus) and on
+    // the search bar's own table; after start-up and after the keyboard options change.
+    // Returns how many commands got a key.
+    int ApplyKeyboardScheme(const CKeyboardMappingScheme& scheme);
     // A menu item with the command id as its object name and data.
     QAction* AddCommand(QMenu* menu, const QString& text, int commandId);
 

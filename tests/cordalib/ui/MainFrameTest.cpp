@@ -3,7 +3,9 @@
 // signals and the normal shutdown.
 #include "TestSupport.h"
 
+#include "cordalib/app/CommandTable.h"
 #include "cordalib/app/CordaLibrarianApp.h"
+#include "cordalib/app/KeyboardSettings.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 #include "cordalib/ui/LessonListCtrl.h"
 #include "cordalib/ui/MainFrame.h"
@@ -12,6 +14,7 @@
 #include "cordalib/ui/TerminationSignals.h"
 #include "cordalib/ui/WindowPlacement.h"
 #include "qvsystem/controls/FlashBox.h"
+#include "qvsystem/controls/KeyboardMappingScheme.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/platform/SettingsStore.h"
 #include "qvsystem/system/ProfileValues.h"
@@ -177,6 +180,37 @@ TEST_F(MainFrameTest, ListsShowTheLibraryRecords)
     frame.RefreshLists();
     EXPECT_EQ(songs->GetItemCount(), 0);
     EXPECT_EQ(lessons->GetItemCount(), 0);
+}
+
+// The program's window must carry the user's shortcuts: the defaults on the menu commands
+// with their key names, and a key moved to another command in the settings leaves the first.
+TEST_F(MainFrameTest, MenuCommandsCarryTheKeyboardScheme)
+{
+    CCordaLibrarianApp app;
+    CKeyboardSettings keyboard(app.GetProfile());
+    InstallKeyboardSettings(app, keyboard);
+    ASSERT_TRUE(app.InitCore(false));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    EXPECT_GT(frame.ApplyKeyboardScheme(keyboard.GetKeyboardMappingScheme()), 0);
+    QAction* contents = frame.FindCommand(int(CordaCommands::ID_HELP_CONTENTS));
+    QAction* selectAll = frame.FindCommand(int(CordaCommands::ID_EDIT_SELECT_ALL));
+    ASSERT_NE(contents, nullptr);
+    ASSERT_NE(selectAll, nullptr);
+    EXPECT_TRUE(contents->text().endsWith(QStringLiteral("\tF1"))) << contents->text().toStdString();
+    EXPECT_TRUE(selectAll->text().endsWith(
+        QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+A")).toString(QKeySequence::NativeText)))
+        << selectAll->text().toStdString();
+
+    CKeyboardMappingScheme moved = keyboard.GetKeyboardMappingScheme();
+    CKeyboardShortcut contentsShortcut;
+    ASSERT_TRUE(moved.GetKeyboardShortcutUsingCommandID(CordaCommands::ID_HELP_CONTENTS, contentsShortcut));
+    ASSERT_TRUE(moved.SetShortcutKey(CordaCommands::ID_HELP_SEARCH, contentsShortcut.GetShortcutKey()));
+    ASSERT_TRUE(keyboard.SetKeyboardMappingScheme(moved, true));
+    frame.ApplyKeyboardScheme(keyboard.GetKeyboardMappingScheme());
+    EXPECT_FALSE(contents->text().contains(QLatin1Char('\t'))) << contents->text().toStdString();
+    EXPECT_TRUE(
+        frame.FindCommand(int(CordaCommands::ID_HELP_SEARCH))->text().endsWith(QStringLiteral("\tF1")));
 }
 
 // File > Exit must close the window the normal way: the placement is written (44 bytes,
