@@ -9,6 +9,8 @@
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 #include "cordalib/ui/MainFrame.h"
+#include "cordalib/ui/MainHeaderFormView.h"
+#include "cordalib/ui/RecordListCtrl.h"
 #include "qvsystem/controls/CaptureShortcutKeyDlg.h"
 #include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/controls/FlashBox.h"
@@ -30,6 +32,8 @@
 #include "qvsystem/online/UpdateDlg.h"
 #include "qvsystem/system/ProfileValues.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -37,6 +41,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -130,11 +135,64 @@ private:
 
 CQVListCtrl* VisibleList(CMainFrame& frame)
 {
-    for (CQVListCtrl* list : frame.findChildren<CQVListCtrl*>()) {
-        if (list->isVisible())
-            return list;
+    return frame.GetCurrentList();
+}
+
+// The browsing states of the main window: an artist and an album chosen, ratings with a
+// selected row, a search without a match, the lessons, and the tray menu.
+void ShootBrowsing(CMainFrame& frame)
+{
+    // A row by the start of its text (the samples' names read better than generated ones),
+    // or the first row.
+    auto pick = [&frame](const char* boxId, const QString& start) {
+        auto* box = frame.findChild<QAbstractItemView*>(QLatin1String(boxId));
+        if (!box || !box->model() || box->model()->rowCount() == 0)
+            return;
+        int row = 0;
+        for (int i = 0; !start.isEmpty() && i < box->model()->rowCount(); ++i) {
+            if (box->model()->index(i, 0).data().toString().startsWith(start)) {
+                row = i;
+                break;
+            }
+        }
+        box->setCurrentIndex(box->model()->index(row, 0));
+        Settle();
+    };
+    pick("73", QStringLiteral("Thérèse Green"));
+    pick("74", QStringLiteral("Greatest Hits"));
+    Grab(&frame, QStringLiteral("main-window-artist-album"));
+    pick("74", QString());
+    pick("73", QString());
+
+    CRecordListCtrl* list = frame.GetCurrentList();
+    if (list) {
+        for (int row = 0; row < 6 && row < list->GetItemCount(); ++row)
+            list->SetRating(row, row % 6);
+        list->SelectItem(3, true);
+        list->ShowQVColumn(list->GetRatingColumn(), true);
+        const int ratingColumn = list->GetInsertedColumn(list->GetRatingColumn());
+        if (ratingColumn >= 0)
+            list->scrollTo(list->model()->index(3, ratingColumn));
+        Grab(list, QStringLiteral("list-ratings-selected"));
+        list->scrollTo(list->model()->index(0, 0));
     }
-    return nullptr;
+
+    frame.GetSearchBar()->SetSearchText(QStringLiteral("qqzzxj"), false);
+    frame.GetSearchBar()->RunSearch();
+    Grab(&frame, QStringLiteral("main-window-no-match"));
+    frame.GetSearchBar()->SetSearchText(QString(), false);
+    frame.GetSearchBar()->RunSearch();
+
+    if (QAction* lessons = frame.FindCommand(ID_VIEW_LESSONS)) {
+        lessons->trigger();
+        Grab(&frame, QStringLiteral("main-window-lessons"));
+        if (QAction* songs = frame.FindCommand(ID_VIEW_SONGS))
+            songs->trigger();
+    }
+    if (QMenu* tray = frame.GetTrayMenu()) {
+        tray->adjustSize();
+        Grab(tray, QStringLiteral("tray-menu"));
+    }
 }
 
 void ShootSplash(CGalleryApp& app)
@@ -406,6 +464,7 @@ int main(int argc, char** argv)
     frame->setGeometry(40, 40, 1280, 800);
     Settle();
     Grab(frame, QStringLiteral("main-window"));
+    ShootBrowsing(*frame);
 
     ShootSplash(app);
     ShootTransientWindows(*frame);
