@@ -11,6 +11,9 @@
 #include "cordalib/ui/MainFrame.h"
 #include "cordalib/ui/MainHeaderFormView.h"
 #include "cordalib/ui/RecordListCtrl.h"
+#include "faultpost/ErrorReport.h"
+#include "faultpost/FaultPostCommandLine.h"
+#include "faultpost/FaultPostWindow.h"
 #include "qvsystem/controls/CaptureShortcutKeyDlg.h"
 #include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/controls/FlashBox.h"
@@ -38,6 +41,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -193,6 +197,33 @@ void ShootBrowsing(CMainFrame& frame)
         tray->adjustSize();
         Grab(tray, QStringLiteral("tray-menu"));
     }
+}
+
+// The report sender on the report of a real crash, with the command line the crash handler
+// gave it (scripts/screenshots records it; the scene is left out when there is none).
+void ShootFaultPost(const QString& argumentsFile)
+{
+    QFile file(argumentsFile);
+    if (argumentsFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    QStringList arguments;
+    for (const QByteArray& argument : file.readAll().split('\0')) {
+        if (!argument.isEmpty())
+            arguments << QString::fromUtf8(argument);
+    }
+    CFaultPostCommandLine commandLine;
+    QString error;
+    CErrorReport report;
+    if (!ParseFaultPostCommandLine(arguments, commandLine, error) ||
+        report.Load(commandLine.log, &error) != CErrorReport::loadComplete) {
+        std::fprintf(stderr, "screenshots: the crash report could not be shown: %s\n", qPrintable(error));
+        ++g_failures;
+        return;
+    }
+    CFaultPostWindow window(commandLine, report);
+    window.show();
+    Grab(&window, QStringLiteral("faultpost"));
+    window.reject();
 }
 
 void ShootSplash(CGalleryApp& app)
@@ -466,6 +497,8 @@ int main(int argc, char** argv)
     Grab(frame, QStringLiteral("main-window"));
     ShootBrowsing(*frame);
 
+    const int argsIndex = args.indexOf(QStringLiteral("--faultpost-args"));
+    ShootFaultPost(argsIndex >= 0 && argsIndex + 1 < args.size() ? args.at(argsIndex + 1) : QString());
     ShootSplash(app);
     ShootTransientWindows(*frame);
     ShootListAndColumns(*frame);
