@@ -10,14 +10,7 @@
 
 namespace {
 
-struct ColumnDefinition {
-    int trueColumn;
-    unsigned headingId;
-    int width;
-    int format;
-};
-
-constexpr ColumnDefinition LESSON_COLUMNS[] = {
+constexpr CRecordColumnDefinition LESSON_COLUMNS[] = {
     {CLessonListCtrl::lessonColumnNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
     {CLessonListCtrl::lessonColumnTitle, IDS_COLUMN_TITLE, 220, LVCFMT_LEFT},
     {CLessonListCtrl::lessonColumnSubtitle, IDS_COLUMN_SUBTITLE, 170, LVCFMT_LEFT},
@@ -139,30 +132,14 @@ QString CLessonListCtrl::GetTypeAheadText(int row, int trueColumn, int length) c
     return GetRecordText(row, trueColumn);
 }
 
-void CLessonListCtrl::InsertDefaultColumns()
+std::span<const CRecordColumnDefinition> CLessonListCtrl::GetColumnDefinitions() const
 {
-    int position = GetInsertedColumnCount();
-    for (const ColumnDefinition& column : LESSON_COLUMNS)
-        InsertQVColumn(position++, column.trueColumn, true, LoadAppString(column.headingId), column.format,
-                       column.width);
+    return LESSON_COLUMNS;
 }
 
 QString CLessonListCtrl::GetStateKey() const
 {
     return QStringLiteral("Window Settings\\Lesson List View");
-}
-
-int CLessonListCtrl::GetDefaultColumnWidth(int trueColumn) const
-{
-    if (trueColumn < 0 || trueColumn >= LESSON_COLUMN_COUNT)
-        return CRecordListCtrl::GetDefaultColumnWidth(trueColumn);
-    return LESSON_COLUMNS[trueColumn].width;
-}
-
-void CLessonListCtrl::LoadDefaultColumnWidths()
-{
-    for (const ColumnDefinition& column : LESSON_COLUMNS)
-        SetQVColumnWidth(column.trueColumn, GetDefaultColumnWidth(column.trueColumn));
 }
 
 void CLessonListCtrl::SortRecordset(int trueColumn, bool ascending)

@@ -72,11 +72,8 @@ public:
     int GetRatingColumn() const override { return lessonColumnRating; }
     int GetRating(int row) const override;
     int GetColumnTotal() const override { return LESSON_COLUMN_COUNT; }
-    void InsertDefaultColumns() override;
+    std::span<const CRecordColumnDefinition> GetColumnDefinitions() const override;
     QString GetStateKey() const override;
-
-    int GetDefaultColumnWidth(int trueColumn) const override;
-    void LoadDefaultColumnWidths() override;
 
 protected:
     void SortRecordset(int trueColumn, bool ascending) override;

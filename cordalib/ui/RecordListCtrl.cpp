@@ -460,3 +460,25 @@ bool CRecordListCtrl::focusNextPrevChild(bool next)
     }
     return CQVListCtrl::focusNextPrevChild(next);
 }
+
+void CRecordListCtrl::InsertDefaultColumns()
+{
+    int position = GetInsertedColumnCount();
+    for (const CRecordColumnDefinition& column : GetColumnDefinitions())
+        InsertQVColumn(position++, column.trueColumn, true, LoadAppString(column.headingId), column.format,
+                       column.width);
+}
+
+int CRecordListCtrl::GetDefaultColumnWidth(int trueColumn) const
+{
+    const std::span<const CRecordColumnDefinition> columns = GetColumnDefinitions();
+    if (trueColumn < 0 || trueColumn >= static_cast<int>(columns.size()))
+        return CQVListCtrl::GetDefaultColumnWidth(trueColumn);
+    return columns[static_cast<size_t>(trueColumn)].width;
+}
+
+void CRecordListCtrl::LoadDefaultColumnWidths()
+{
+    for (const CRecordColumnDefinition& column : GetColumnDefinitions())
+        SetQVColumnWidth(column.trueColumn, GetDefaultColumnWidth(column.trueColumn));
+}

@@ -16,11 +16,21 @@
 
 #include <QString>
 
+#include <span>
 #include <string>
 #include <unordered_set>
 
 class CLibraryDatabase;
 class COleDateTime;
+// One column of a record list as the list declares it: its true column, heading string,
+// default width and alignment (LVCFMT_*).
+struct CRecordColumnDefinition {
+    int trueColumn;
+    unsigned headingId;
+    int width;
+    int format;
+};
+
 class CRecordListCtrl;
 
 // The rows: the item count that the list last set, texts by (row, true column).
@@ -75,8 +85,13 @@ public:
     virtual int GetRating(int row) const = 0;
     // The number of true columns (the sort column lies in -1 .. this - 1).
     virtual int GetColumnTotal() const = 0;
+    // The kind's columns in true-column order.
+    virtual std::span<const CRecordColumnDefinition> GetColumnDefinitions() const = 0;
     // Inserts the kind's columns, all shown, with their headings and default widths.
-    virtual void InsertDefaultColumns() = 0;
+    void InsertDefaultColumns();
+    // The widths of the column table (the base's for a column outside it).
+    int GetDefaultColumnWidth(int trueColumn) const override;
+    void LoadDefaultColumnWidths() override;
     // The settings key of the column state ("Window Settings\\Song List View").
     virtual QString GetStateKey() const = 0;
 

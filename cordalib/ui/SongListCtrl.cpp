@@ -10,14 +10,7 @@
 
 namespace {
 
-struct ColumnDefinition {
-    int trueColumn;
-    unsigned headingId;
-    int width;
-    int format;
-};
-
-constexpr ColumnDefinition SONG_COLUMNS[] = {
+constexpr CRecordColumnDefinition SONG_COLUMNS[] = {
     {CSongListCtrl::songColumnNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
     {CSongListCtrl::songColumnTitle, IDS_COLUMN_TITLE, 220, LVCFMT_LEFT},
     {CSongListCtrl::songColumnArtist, IDS_COLUMN_ARTIST, 170, LVCFMT_LEFT},
@@ -157,30 +150,14 @@ QString CSongListCtrl::GetTypeAheadText(int row, int trueColumn, int length) con
     return GetRecordText(row, trueColumn);
 }
 
-void CSongListCtrl::InsertDefaultColumns()
+std::span<const CRecordColumnDefinition> CSongListCtrl::GetColumnDefinitions() const
 {
-    int position = GetInsertedColumnCount();
-    for (const ColumnDefinition& column : SONG_COLUMNS)
-        InsertQVColumn(position++, column.trueColumn, true, LoadAppString(column.headingId), column.format,
-                       column.width);
+    return SONG_COLUMNS;
 }
 
 QString CSongListCtrl::GetStateKey() const
 {
     return QStringLiteral("Window Settings\\Song List View");
-}
-
-int CSongListCtrl::GetDefaultColumnWidth(int trueColumn) const
-{
-    if (trueColumn < 0 || trueColumn >= SONG_COLUMN_COUNT)
-        return CRecordListCtrl::GetDefaultColumnWidth(trueColumn);
-    return SONG_COLUMNS[trueColumn].width;
-}
-
-void CSongListCtrl::LoadDefaultColumnWidths()
-{
-    for (const ColumnDefinition& column : SONG_COLUMNS)
-        SetQVColumnWidth(column.trueColumn, GetDefaultColumnWidth(column.trueColumn));
 }
 
 void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)

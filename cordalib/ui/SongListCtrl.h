@@ -86,11 +86,8 @@ public:
     int GetRatingColumn() const override { return songColumnRating; }
     int GetRating(int row) const override;
     int GetColumnTotal() const override { return SONG_COLUMN_COUNT; }
-    void InsertDefaultColumns() override;
+    std::span<const CRecordColumnDefinition> GetColumnDefinitions() const override;
     QString GetStateKey() const override;
-
-    int GetDefaultColumnWidth(int trueColumn) const override;
-    void LoadDefaultColumnWidths() override;
 
 protected:
     void SortRecordset(int trueColumn, bool ascending) override;
