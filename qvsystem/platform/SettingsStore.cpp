@@ -1,9 +1,12 @@
 #include "qvsystem/platform/SettingsStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -196,7 +199,17 @@ private:
                             " name_fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
                             " PRIMARY KEY(key_id, name_fold));"
                             "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent);";
-        const int result = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+        // Two processes creating the store at once can each hold a read lock while asking
+        // for the write lock; SQLite then answers one of them "busy" at once, without its
+        // busy handler, so the set-up (every statement of which may run again) is retried
+        // here for as long as a busy wait would last.
+        QElapsedTimer waited;
+        waited.start();
+        int result = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+        while ((result == SQLITE_BUSY || result == SQLITE_LOCKED) && waited.elapsed() < g_busyTimeoutMs) {
+            QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
+            result = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+        }
         if (result == SQLITE_OK)
             return;
         CloseConnection(m_db);
