@@ -7,6 +7,7 @@
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/library/Recordset.h"
 #include "cordalib/ui/CordaLibrarianSplitterWnd.h"
+#include "cordalib/ui/FrameCommands.h"
 #include "cordalib/ui/LessonListCtrl.h"
 #include "cordalib/ui/LessonSummaryListBox.h"
 #include "cordalib/ui/MainFooterFormView.h"
@@ -29,9 +30,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -121,6 +125,7 @@ bool CMainFrame::Create()
     // The window's first focus is the search text.
     if (m_pSearchBar)
         m_pSearchBar->setFocus(Qt::OtherFocusReason);
+    InstallFrameCommands(*this, m_app);
     m_focusChangedConnection =
         connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
@@ -148,6 +153,24 @@ int CMainFrame::ApplyKeyboardScheme(const CKeyboardMappingScheme& scheme)
     return keyed;
 }
 
+void CMainFrame::SetCommandHandler(int commandId, std::function<void()> handler,
+                                   std::function<bool()> enabled)
+{
+    QAction* action = FindCommand(commandId);
+    if (!action)
+        return;
+    CCommandHandler& entry = m_commandHandlers[commandId];
+    disconnect(entry.connection);
+    entry.enabled = std::move(enabled);
+    entry.connection = connect(action, &QAction::triggered, this, std::move(handler));
+    UpdateCommandStates();
+}
+
+bool CMainFrame::HasCommandHandler(int commandId) const
+{
+    return m_commandHandlers.find(commandId) != m_commandHandlers.end();
+}
+
 QAction* CMainFrame::FindCommand(int commandId) const
 {
     for (QMenu* menu : {m_pFileMenu, m_pEditMenu, m_pViewMenu, m_pToolsMenu, m_pHelpMenu}) {
@@ -168,6 +191,8 @@ void CMainFrame::CreateMenus()
     m_pToolsMenu = bar->addMenu(tr("&Tools"));
     m_pHelpMenu = bar->addMenu(tr("&Help"));
 
+    AddCommand(m_pFileMenu, tr("&Folders..."), int(CordaCommands::ID_FILE_FOLDERS));
+    m_pFileMenu->addSeparator();
     QMenu* openLocation = m_pFileMenu->addMenu(tr("Open &Location"));
     const struct {
         const char* text;
@@ -185,8 +210,29 @@ void CMainFrame::CreateMenus()
                 [this, location] { OpenFileLocation(location); });
     }
     m_pFileMenu->addSeparator();
+    AddCommand(m_pFileMenu, tr("P&roperties"), int(CordaCommands::ID_FILE_PROPERTIES));
+    m_pFileMenu->addSeparator();
     connect(AddCommand(m_pFileMenu, tr("E&xit"), ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
 
+    const struct {
+        const char* text;
+        uint32_t commandId;
+        bool separatorAfter;
+    } editCommands[] = {
+        {"&Undo", CordaCommands::ID_EDIT_UNDO, true},
+        {"Cu&t", CordaCommands::ID_EDIT_CUT, false},
+        {"&Copy", CordaCommands::ID_EDIT_COPY, false},
+        {"&Paste", CordaCommands::ID_EDIT_PASTE, true},
+    };
+    for (const auto& entry : editCommands) {
+        const uint32_t commandId = entry.commandId;
+        connect(AddCommand(m_pEditMenu, tr(entry.text), int(commandId)), &QAction::triggered, this,
+                [this, commandId] { OnFocusedEditCommand(commandId); });
+        if (entry.separatorAfter)
+            m_pEditMenu->addSeparator();
+    }
+    AddCommand(m_pEditMenu, tr("&Delete"), int(CordaCommands::ID_EDIT_DELETE));
+    m_pEditMenu->addSeparator();
     connect(AddCommand(m_pEditMenu, tr("Select &All"), ID_EDIT_SELECT_ALL), &QAction::triggered, this,
             &CMainFrame::OnSelectAll);
     connect(AddCommand(m_pEditMenu, tr("U&nselect All"), ID_EDIT_UNSELECT_ALL), &QAction::triggered, this,
@@ -212,6 +258,11 @@ void CMainFrame::CreateMenus()
     connect(AddCommand(m_pViewMenu, tr("&Columns..."), ID_VIEW_COLUMNS), &QAction::triggered, this,
             &CMainFrame::OnEditColumns);
 
+    AddCommand(m_pToolsMenu, tr("&Synchronize"), int(CordaCommands::ID_TOOLS_SYNCHRONIZE));
+    AddCommand(m_pToolsMenu, tr("&Backup..."), int(CordaCommands::ID_TOOLS_BACKUP));
+    m_pToolsMenu->addSeparator();
+    AddCommand(m_pToolsMenu, tr("&Options..."), int(CordaCommands::ID_TOOLS_OPTIONS));
+
     // The help pages are in the program's own viewer; "cordalib.chm" names their folder.
     const QString helpFile = QStringLiteral("cordalib.chm");
     connect(AddCommand(m_pHelpMenu, tr("&Contents..."), int(CordaCommands::ID_HELP_CONTENTS)),
@@ -235,7 +286,7 @@ void CMainFrame::CreateMenus()
 
     // The popup is rebuilt every time it opens: the columns shown may have changed.
     connect(m_pSortMenu, &QMenu::aboutToShow, this, [this] { UpdateSortMenu(m_pSortMenu); });
-    for (QMenu* menu : {m_pEditMenu, m_pViewMenu})
+    for (QMenu* menu : {m_pFileMenu, m_pEditMenu, m_pViewMenu, m_pToolsMenu})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     UpdateMenuBar();
 }
@@ -670,6 +721,24 @@ void CMainFrame::UpdateCommandStates()
         selectAll->setEnabled(CanSelectAll());
     if (QAction* unselectAll = FindCommand(ID_EDIT_UNSELECT_ALL))
         unselectAll->setEnabled(CanUnselectAll());
+    // A command whose handler has not been installed cannot be given.
+    for (const uint32_t commandId : {CordaCommands::ID_FILE_FOLDERS, CordaCommands::ID_FILE_PROPERTIES,
+                                     CordaCommands::ID_EDIT_DELETE, CordaCommands::ID_TOOLS_SYNCHRONIZE,
+                                     CordaCommands::ID_TOOLS_BACKUP, CordaCommands::ID_TOOLS_OPTIONS}) {
+        if (QAction* action = FindCommand(int(commandId)))
+            action->setEnabled(HasCommandHandler(int(commandId)));
+    }
+    for (const auto& [commandId, entry] : m_commandHandlers) {
+        if (entry.enabled) {
+            if (QAction* action = FindCommand(commandId))
+                action->setEnabled(entry.enabled());
+        }
+    }
+    for (const uint32_t commandId : {CordaCommands::ID_EDIT_UNDO, CordaCommands::ID_EDIT_CUT,
+                                     CordaCommands::ID_EDIT_COPY, CordaCommands::ID_EDIT_PASTE}) {
+        if (QAction* action = FindCommand(int(commandId)))
+            action->setEnabled(CanFocusedEditCommand(commandId));
+    }
     const CQVListCtrl* list = GetCurrentList();
     const bool sorted = list && list->GetSortColumn() >= 0;
     const bool ascending = list && list->IsSortAscending();
@@ -868,4 +937,63 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         });
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Edit commands of the focused text field
+
+namespace {
+
+QLineEdit* FocusedLineEdit()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* edit = qobject_cast<QLineEdit*>(focus))
+        return edit;
+    if (auto* combo = qobject_cast<QComboBox*>(focus))
+        return combo->lineEdit();
+    return nullptr;
+}
+
+} // namespace
+
+bool CMainFrame::CanFocusedEditCommand(uint32_t commandId) const
+{
+    const QLineEdit* edit = FocusedLineEdit();
+    if (!edit)
+        return false;
+    switch (commandId) {
+    case CordaCommands::ID_EDIT_UNDO:
+        return !edit->isReadOnly() && edit->isUndoAvailable();
+    case CordaCommands::ID_EDIT_CUT:
+        return !edit->isReadOnly() && edit->hasSelectedText() && edit->echoMode() == QLineEdit::Normal;
+    case CordaCommands::ID_EDIT_COPY:
+        return edit->hasSelectedText() && edit->echoMode() == QLineEdit::Normal;
+    case CordaCommands::ID_EDIT_PASTE:
+        return !edit->isReadOnly() && !QGuiApplication::clipboard()->text().isEmpty();
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnFocusedEditCommand(uint32_t commandId)
+{
+    // The menu item may have been enabled before the focus moved: ask again.
+    if (!CanFocusedEditCommand(commandId))
+        return;
+    QLineEdit* edit = FocusedLineEdit();
+    switch (commandId) {
+    case CordaCommands::ID_EDIT_UNDO:
+        edit->undo();
+        break;
+    case CordaCommands::ID_EDIT_CUT:
+        edit->cut();
+        break;
+    case CordaCommands::ID_EDIT_COPY:
+        edit->copy();
+        break;
+    case CordaCommands::ID_EDIT_PASTE:
+        edit->paste();
+        break;
+    default:
+        break;
+    }
 }

@@ -22,6 +22,8 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 
 class CAlbumSummaryListBox;
@@ -213,6 +215,11 @@ public:
     int ApplyKeyboardScheme(const CKeyboardMappingScheme& scheme);
     // A menu item with the command id as its object name and data.
     QAction* AddCommand(QMenu* menu, const QString& text, int commandId);
+    // What a menu command does, and when it is enabled (always when not given); replaces
+    // an earlier handler. The library commands (folders, synchronize, backup, options,
+    // properties, delete) are greyed until their handler is set.
+    void SetCommandHandler(int commandId, std::function<void()> handler, std::function<bool()> enabled = {});
+    bool HasCommandHandler(int commandId) const;
 
     QTimer* GetIdleTimer() { return &m_idleTimer; }
 
@@ -243,6 +250,9 @@ private:
     bool ApplyListSearch(int view, const QString& text, int field, bool force);
     void OpenFileLocation(int location);
     bool CanSelectAll() const;
+    // Undo, cut, copy and paste act on the text field that has the focus.
+    bool CanFocusedEditCommand(uint32_t commandId) const;
+    void OnFocusedEditCommand(uint32_t commandId);
     bool CanUnselectAll() const;
 
     CCordaLibrarianApp& m_app;
@@ -280,4 +290,9 @@ private:
     bool m_bClosed = false;
     bool m_bDestroying = false;
     QMetaObject::Connection m_focusChangedConnection;
+    struct CCommandHandler {
+        std::function<bool()> enabled;
+        QMetaObject::Connection connection;
+    };
+    std::map<int, CCommandHandler> m_commandHandlers;
 };

@@ -9,6 +9,7 @@
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 #include "cordalib/ui/LessonListCtrl.h"
 #include "cordalib/ui/MainFrame.h"
+#include "cordalib/ui/MainHeaderFormView.h"
 #include "cordalib/ui/RunningInstance.h"
 #include "cordalib/ui/SongListCtrl.h"
 #include "cordalib/ui/TerminationSignals.h"
@@ -16,6 +17,7 @@
 #include "qvsystem/controls/FlashBox.h"
 #include "qvsystem/controls/KeyboardMappingScheme.h"
 #include "qvsystem/controls/QVListCtrl.h"
+#include "qvsystem/controls/SearchEdit.h"
 #include "qvsystem/platform/SettingsStore.h"
 #include "qvsystem/system/ProfileValues.h"
 
@@ -24,10 +26,12 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QSignalSpy>
@@ -215,7 +219,8 @@ TEST_F(MainFrameTest, MenuCommandsCarryTheKeyboardScheme)
 
 // File > Exit must close the window the normal way: the placement is written (44 bytes,
 // decodable) and the frame says it closed; the menus that have no working command yet stay
-// out of the menu bar; Open Location hands the folder to the shell.
+// out of the menu bar; the menus hold the commands in the documented order; Open Location
+// hands the folder to the shell.
 TEST_F(MainFrameTest, MenusExitAndOpenLocation)
 {
     CCordaLibrarianApp app;
@@ -229,16 +234,40 @@ TEST_F(MainFrameTest, MenusExitAndOpenLocation)
     EXPECT_TRUE(frame.GetEditMenu()->menuAction()->isVisible());
     EXPECT_TRUE(frame.GetViewMenu()->menuAction()->isVisible());
     EXPECT_TRUE(frame.GetHelpMenu()->menuAction()->isVisible());
-    QStringList helpCommands;
-    for (QAction* action : frame.GetHelpMenu()->actions()) {
-        if (!action->isSeparator())
-            helpCommands << action->objectName();
+    // Each menu's commands in their order, "|" for a separator, ">" for a sub menu.
+    auto layout = [](QMenu* menu) {
+        QStringList items;
+        for (QAction* action : menu->actions())
+            items << (action->isSeparator() ? QStringLiteral("|")
+                      : action->menu()      ? QStringLiteral(">")
+                                            : action->objectName());
+        return items.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(layout(frame.GetFileMenu()), QStringLiteral("32912 | > | 32793 | 57665"));
+    EXPECT_EQ(layout(frame.GetEditMenu()), QStringLiteral("57643 | 57635 57634 57637 | 32854 | 57642 32848"));
+    EXPECT_EQ(layout(frame.GetToolsMenu()), QStringLiteral("32909 32918 | 32774"));
+    EXPECT_EQ(layout(frame.GetHelpMenu()), QStringLiteral("32808 57666 32810 | 32811 | 32790 | 32780"));
+
+    // A command is greyed until its module gives it a handler, then follows its enabler.
+    const int backup = int(CordaCommands::ID_TOOLS_BACKUP);
+    QAction* backupAction = frame.FindCommand(backup);
+    ASSERT_NE(backupAction, nullptr);
+    if (!frame.HasCommandHandler(backup)) {
+        EXPECT_FALSE(backupAction->isEnabled());
     }
-    EXPECT_EQ(helpCommands.join(QLatin1Char(' ')), QStringLiteral("32808 57666 32810 32811 32790 32780"));
-    EXPECT_FALSE(frame.GetToolsMenu()->menuAction()->isVisible());
-    frame.GetToolsMenu()->addAction(QStringLiteral("Later"));
-    frame.UpdateMenuBar();
-    EXPECT_TRUE(frame.GetToolsMenu()->menuAction()->isVisible());
+    int runs = 0;
+    bool allowed = false;
+    frame.SetCommandHandler(
+        backup, [&runs] { ++runs; }, [&allowed] { return allowed; });
+    EXPECT_FALSE(backupAction->isEnabled());
+    allowed = true;
+    frame.UpdateCommandStates();
+    EXPECT_TRUE(backupAction->isEnabled());
+    backupAction->trigger();
+    // A second handler replaces the first rather than running beside it.
+    frame.SetCommandHandler(backup, [&runs] { runs += 10; });
+    backupAction->trigger();
+    EXPECT_EQ(runs, 11);
 
     CUrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
@@ -494,3 +523,52 @@ TEST_F(MainFrameTest, GuiApplicationStartsAndClosesTheNormalWay)
 } // namespace
 
 #include "MainFrameTest.moc"
+
+// Edit > Undo, Cut, Copy and Paste act on the focused text field and are greyed where they
+// would do nothing (no field, no selection, nothing to undo).
+TEST_F(MainFrameTest, EditCommandsActOnTheFocusedTextField)
+{
+    CCordaLibrarianApp app;
+    ASSERT_TRUE(app.InitCore(false));
+    CMainFrame frame(app);
+    ASSERT_TRUE(frame.Create());
+    frame.show();
+    QLineEdit* edit = frame.GetSearchBar()->GetSearchEdit();
+    ASSERT_NE(edit, nullptr);
+    QApplication::setActiveWindow(&frame);
+    edit->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 5000);
+    QAction* cut = frame.FindCommand(int(CordaCommands::ID_EDIT_CUT));
+    QAction* copy = frame.FindCommand(int(CordaCommands::ID_EDIT_COPY));
+    QAction* paste = frame.FindCommand(int(CordaCommands::ID_EDIT_PASTE));
+    QAction* undo = frame.FindCommand(int(CordaCommands::ID_EDIT_UNDO));
+    ASSERT_TRUE(cut && copy && paste && undo);
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_FALSE(undo->isEnabled());
+
+    QTest::keyClicks(edit, QStringLiteral("rock"));
+    edit->setSelection(1, 2);
+    frame.UpdateCommandStates();
+    EXPECT_TRUE(copy->isEnabled());
+    EXPECT_TRUE(undo->isEnabled());
+    QApplication::clipboard()->clear();
+    copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("oc"));
+    cut->trigger();
+    EXPECT_EQ(edit->text(), QStringLiteral("rk"));
+    edit->setCursorPosition(2);
+    frame.UpdateCommandStates(); // as opening the menu does
+    paste->trigger();
+    EXPECT_EQ(edit->text(), QStringLiteral("rkoc"));
+    frame.UpdateCommandStates();
+    undo->trigger();
+    EXPECT_EQ(edit->text(), QStringLiteral("rk"));
+
+    // With the focus in the list the text commands are greyed.
+    frame.GetCurrentList()->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(!edit->hasFocus(), 5000);
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_FALSE(paste->isEnabled());
+}
