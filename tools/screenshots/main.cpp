@@ -4,6 +4,8 @@
 // poses each scene and grabs it. Windows that float over others (the validation balloon)
 // are composed onto the window they point into, since the offscreen platform grabs one
 // window at a time.
+#include "Gallery.h"
+
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CommandTable.h"
 #include "cordalib/library/CordaStrings.h"
@@ -58,41 +60,6 @@
 #include <functional>
 
 namespace {
-
-QString g_outDir;
-int g_failures = 0;
-
-void Wait(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void Settle()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        Wait(20);
-    }
-}
-
-void Save(const QPixmap& pixmap, const QString& name)
-{
-    const QString path = QDir(g_outDir).filePath(name + QStringLiteral(".png"));
-    if (pixmap.isNull() || !pixmap.save(path)) {
-        std::fprintf(stderr, "screenshots: could not render %s\n", qPrintable(name));
-        ++g_failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(path));
-}
-
-void Grab(QWidget* widget, const QString& name)
-{
-    Settle();
-    Save(widget->grab(), name);
-}
 
 // The program object with the splash's opening reachable for the gallery.
 class CGalleryApp : public CCordaLibrarianGuiApp {
@@ -506,6 +473,8 @@ int main(int argc, char** argv)
     ShootUpdateDialogs(*frame);
     ShootHelpViewer();
     ShootKeyboardAndAbout(*frame);
+    for (const auto& scene : GalleryScenes())
+        scene(*frame);
 
     frame->close();
     app.ExitInstance();
