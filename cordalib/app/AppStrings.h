@@ -22,7 +22,15 @@ inline constexpr unsigned IDS_ALL_ARTISTS = 131;
 inline constexpr unsigned IDS_ALL_ALBUMS = 132;
 inline constexpr unsigned IDS_ALL_STYLES = 133;
 inline constexpr unsigned IDS_ALL_LEVELS = 134;
-inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138;    // "%1 (%2!d!)"
+inline constexpr unsigned IDS_SUMMARY_ROW_FORMAT = 138; // "%1 (%2!d!)"
+// The edit dialogs.
+inline constexpr unsigned IDS_UPDATING_SONG = 10;            // "Updating song %1!d! of %2!d!..."
+inline constexpr unsigned IDS_UPDATE_COMPLETE = 11;          // "Update complete."
+inline constexpr unsigned IDS_UPDATING_LESSON = 13;          // "Updating lesson %1!d! of %2!d!..."
+inline constexpr unsigned IDS_MULTIPLE_FILES_SELECTED = 137; // "<multiple files selected>"
+inline constexpr unsigned IDS_RECORD_MODIFIED = 141;         // "  The current record is modified. ..."
+inline constexpr unsigned IDS_MULTI_EDIT_MODE = 142;         // "  Multi-edit mode - use the check boxes ..."
+inline constexpr unsigned IDS_VALIDATE_SELECT_ITEM = 9050; // "You must select an item from this field's ..."
 inline constexpr unsigned IDS_VERSION_FORMAT = 148;        // "Version %1"
 inline constexpr unsigned IDS_CHECK_FOR_UPDATES_NOW = 149; // "Would you like to check for updates now?"
 inline constexpr unsigned IDS_NOT_CHECKED_SINCE = 155;     // "You have not checked for updates since %1. ..."
