@@ -25,6 +25,7 @@ const CStringTable& GetAppStringTable()
         {IDS_BACKUP_FILES, "Backup Files"},
         {IDS_LOG_FILES, "Log Files"},
         {IDS_TEMPORARY_FILES, "Temporary Files"},
+        {IDS_SELECT_FOLDER_TO_ADD, "Select a folder to add to the library"},
         {IDS_NEW_DATABASE, "New Database"},
         {IDS_FOLDER_ALREADY_IN_LIST, "The folder you selected already exists in the list"},
         {IDS_ERROR_LOG_FILE_NAME, "errorlog-%04d%02d%02d%02d%02d%02d.txt"},

@@ -16,6 +16,7 @@ inline constexpr unsigned IDS_DATABASE_FILES = 56;
 inline constexpr unsigned IDS_BACKUP_FILES = 57;
 inline constexpr unsigned IDS_LOG_FILES = 58;
 inline constexpr unsigned IDS_TEMPORARY_FILES = 59;
+inline constexpr unsigned IDS_SELECT_FOLDER_TO_ADD = 105; // the Folders dialog's folder browser
 inline constexpr unsigned IDS_NEW_DATABASE = 110;
 inline constexpr unsigned IDS_FOLDER_ALREADY_IN_LIST = 118;
 inline constexpr unsigned IDS_ALL_ARTISTS = 131;
