@@ -932,8 +932,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         const int songs = m_pSongList->GetItemCount();
         const int lessons = m_pLessonList ? m_pLessonList->GetItemCount() : 0;
         // After this paint has been handled.
-        QTimer::singleShot(0, this, [songs, lessons] {
+        QTimer::singleShot(0, this, [this, songs, lessons] {
             TestHooks::RecordEvent(QStringLiteral("painted songs=%1 lessons=%2").arg(songs).arg(lessons));
+            if (TestHooks::ExitAfterFirstPaint())
+                close();
         });
     }
     return QMainWindow::eventFilter(watched, event);

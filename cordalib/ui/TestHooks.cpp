@@ -63,6 +63,11 @@ bool TestHooks::SynchronizeAtStart()
     return qgetenv("CORDALIB_TEST_SYNCHRONIZE") == "1";
 }
 
+bool TestHooks::ExitAfterFirstPaint()
+{
+    return qgetenv("CORDALIB_BENCH_EXIT_AFTER_PAINT") == "1";
+}
+
 void TestHooks::InstallBoxAnswering()
 {
     if (qgetenv("CORDALIB_TEST_ANSWER_BOXES") != "1" || !qApp)

@@ -13,6 +13,9 @@
 //                                    saves).
 //   CORDALIB_TEST_ANSWER_BOXES=1     answer every message box with its default button as
 //                                    soon as it is shown (the event file names it).
+//   CORDALIB_BENCH_EXIT_AFTER_PAINT=1  with the event file: close the main window the
+//                                    normal way right after its first paint was recorded
+//                                    (the start-up benchmark).
 
 #include <QString>
 
@@ -22,6 +25,7 @@ bool IsEventFileSet();
 // Appends the line to the event file, when one is set; flushed at once.
 void RecordEvent(const QString& line);
 bool SynchronizeAtStart();
+bool ExitAfterFirstPaint();
 // Installs the answering of message boxes when asked for; a no-op otherwise.
 void InstallBoxAnswering();
 

@@ -1,0 +1,216 @@
+"""The desktop program's rows of make bench: start-up, typing, scrolling, sorting,
+synchronizing, editing and memory, measured through the real windows under Xvfb beside
+baselines run in the same make bench. bench/run-all calls desktop_rows with its helpers."""
+
+import json
+import os
+import select
+import shutil
+import subprocess
+import time
+
+import benchlib as bl
+
+DESKTOP_ROWS = ("10", "11", "12", "13", "14", "15", "16")
+
+
+class DesktopError(Exception):
+    pass
+
+
+def make_desktop_rows():
+    return {
+        "10": bl.Row("10", "start-up to the first painted main window with L100k's songs (Xvfb, no splash)",
+                     "bare Qt window with an empty table + cordalib-cli info on L100k", limit=1.5),
+        "11": bl.Row("11", "search keystroke in the search edit, until lists, boxes and headers repainted",
+                     "row 6, the core search keystroke", limit=2, absolute=0.05),
+        "12": bl.Row("12", "Page Down in L100k's song list sorted by title, until repainted (median of 200)",
+                     "plain QTableView over a QAbstractTableModel of the same texts", limit=1.5,
+                     absolute=0.016),
+        "13": bl.Row("13", "click on the Artist heading of L100k's song list, until repainted",
+                     "row 7's core sort by artist + row 12's baseline repaint", limit=1.5),
+        "14f": bl.Row("14", "Synchronize C20k from the menu with the progress dialog, first run",
+                      "cordalib-cli sync (row 2)", limit=1.1),
+        "14u": bl.Row("14", "Synchronize C20k from the menu, nothing changed", "cordalib-cli sync (row 3)",
+                      limit=1.1),
+        "15": bl.Row("15", "multi-edit of 1,000 songs' album in the edit dialog, files written and saved",
+                     "Python loop: read, write temp, fsync, rename of the same files", limit=1.3),
+        "16": bl.Row("16", "peak memory of cordalib showing L100k", "peak RSS of cordalib-cli info on L100k",
+                     kind="size", limit=1.5),
+    }
+
+
+class Xvfb:
+    """A private X server for the run; DISPLAY goes into the environments that need it."""
+
+    def __init__(self):
+        if not shutil.which("Xvfb"):
+            raise DesktopError("Xvfb is not installed")
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
+                                         "-nolisten", "tcp"], pass_fds=(write_end,),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        ready, _, _ = select.select([read_end], [], [], 20)
+        number = os.read(read_end, 64).decode().strip() if ready else ""
+        os.close(read_end)
+        if not number:
+            self.close()
+            raise DesktopError("Xvfb did not start")
+        self.display = ":" + number
+
+    def env(self, base):
+        env = dict(base, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
+        return env
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+def time_to_event(command, env, event_file, word, timeout=120):
+    """Starts the program and returns the seconds until its event file holds the word; then
+    waits for the program to end (it quits by itself)."""
+    if os.path.exists(event_file):
+        os.remove(event_file)
+    env = dict(env, CORDALIB_TEST_EVENT_FILE=event_file)
+    start = time.perf_counter()
+    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = None
+    deadline = start + timeout
+    while time.perf_counter() < deadline:
+        try:
+            with open(event_file) as f:
+                text = f.read()
+        except FileNotFoundError:
+            text = ""
+        if word in text:
+            elapsed = time.perf_counter() - start
+            break
+        if process.poll() is not None:
+            break
+        time.sleep(0.0005)
+    try:
+        _, err = process.communicate(timeout=60)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        _, err = process.communicate()
+    if elapsed is None:
+        raise DesktopError("%s never reported '%s': %s" % (os.path.basename(command[0]), word,
+                                                             err.decode(errors="replace")[-300:]))
+    with open(event_file) as f:
+        return elapsed, f.read()
+
+
+def desktop_rows(rows, runs, work, wanted, ctx):
+    """ctx: a dict with the run-all pieces: run, interleaved, peak_rss, Home, cli, desktopbench,
+    cordalib, l100k, medians (the micro benchmarks'), log."""
+    log = ctx["log"]
+    xvfb = Xvfb()
+    try:
+        home = ctx["Home"](work, "home-desktop")
+        os.makedirs(os.path.dirname(home.database), exist_ok=True)
+        shutil.copy2(ctx["l100k"], home.database)
+        env = xvfb.env(home.env)
+        ctx["run"]([ctx["desktopbench"], "prepare"], env=env)
+
+        if "10" in wanted or "16" in wanted:
+            start_rows(rows, runs, work, wanted, ctx, home, env, log)
+        if wanted & {"11", "12", "13"}:
+            window_rows(rows, runs, wanted, ctx, env, log)
+    finally:
+        xvfb.close()
+
+
+def start_rows(rows, runs, work, wanted, ctx, home, env, log):
+    event_file = os.path.join(work, "desktop-events")
+    program_env = dict(env, CORDALIB_BENCH_EXIT_AFTER_PAINT="1")
+    seen = set()
+
+    def program():
+        elapsed, text = time_to_event([ctx["cordalib"]], program_env, event_file, "painted")
+        seen.add(text.strip().splitlines()[0])
+        return elapsed
+
+    def bare():
+        return time_to_event([ctx["desktopbench"], "bare-window", event_file], env, event_file, "painted")[0]
+
+    def cli_info():
+        return ctx["run"]([ctx["cli"], "info"], env=home.env)[0]
+
+    if "10" in wanted:
+        log("row 10: start-up ...")
+        ours, bare_times, info_times = ctx["interleaved"](runs, program, bare, cli_info)
+        row = rows["10"]
+        row.ours = bl.median(ours)
+        row.baseline = bl.median(bare_times) + bl.median(info_times)
+        row.note("bare window %s + cordalib-cli info %s; the program painted: %s" % (
+            bl.format_seconds(bl.median(bare_times)), bl.format_seconds(bl.median(info_times)),
+            ", ".join(sorted(seen))))
+        if any("songs=100000" not in line for line in seen):
+            row.note("MISMATCH: the window did not show L100k's 100,000 songs")
+    if "16" in wanted:
+        log("row 16: memory ...")
+        scratch = os.path.join(work, "rss-desktop")
+        os.makedirs(scratch, exist_ok=True)
+        program_rss = dict(program_env, CORDALIB_TEST_EVENT_FILE=event_file)
+        ours, cli = ctx["interleaved"](runs, lambda: ctx["peak_rss"]([ctx["cordalib"]], program_rss, scratch),
+                                       lambda: ctx["peak_rss"]([ctx["cli"], "info"], home.env, scratch))
+        row = rows["16"]
+        row.ours = bl.median(ours)
+        row.baseline = bl.median(cli)
+
+
+def run_desktopbench(ctx, env, arguments):
+    _, out = ctx["run"]([ctx["desktopbench"], "ui"] + arguments, env=env, capture=True)
+    results = {}
+    for line in out.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            entry = json.loads(line)
+            results[entry["row"]] = entry
+    return results
+
+
+def window_rows(rows, runs, wanted, ctx, env, log):
+    log("rows 11-13: typing, scrolling and sorting in the main window ...")
+    asked = sorted(wanted & {"11", "12", "13"})
+    if "13" in asked and "12" not in asked:
+        asked.append("12")  # row 13's baseline needs row 12's
+    results = run_desktopbench(ctx, env, ["--runs", str(runs), "--rows", ",".join(sorted(asked))])
+    medians = ctx["medians"]
+    for key in asked:
+        if key not in results:
+            rows[key].missing = "desktopbench printed no row %s" % key
+        elif "missing" in results[key]:
+            rows[key].missing = results[key]["missing"]
+    if "11" in results and "times" in results["11"]:
+        row = rows["11"]
+        row.ours = bl.median(results["11"]["times"]) / 1000.0
+        core = medians.get("SearchKeystroke")
+        if core is None:
+            row.missing = "row 6 (the core search keystroke) did not run"
+        else:
+            row.baseline = core["seconds"]
+            row.note("%d matching songs in the list" % results["11"]["matches"])
+            if int(core.get("matches", -1)) != results["11"]["matches"]:
+                row.note("MISMATCH: the core search found %s" % core.get("matches"))
+    page_baseline = None
+    if "12" in results and "times" in results["12"]:
+        row = rows["12"]
+        row.ours = bl.median(results["12"]["times"]) / 1000.0
+        page_baseline = bl.median(results["12"]["baseline_times"]) / 1000.0
+        row.baseline = page_baseline
+    if "13" in results and "times" in results["13"]:
+        row = rows["13"]
+        row.ours = bl.median(results["13"]["times"]) / 1000.0
+        core = medians.get("SortSongs/artist")
+        if core is None or page_baseline is None:
+            row.missing = "row 7's artist sort or row 12's baseline did not run"
+        else:
+            row.baseline = core["seconds"] + page_baseline
+            row.note("core artist sort %s + plain table repaint %s" % (
+                bl.format_seconds(core["seconds"]), bl.format_seconds(page_baseline)))
