@@ -37,6 +37,18 @@ inline constexpr unsigned IDS_CHECK_FOR_UPDATES_NOW = 149; // "Would you like to
 inline constexpr unsigned IDS_NOT_CHECKED_SINCE = 155;     // "You have not checked for updates since %1. ..."
 inline constexpr unsigned IDS_LINK = 158;                  // "link"
 inline constexpr unsigned IDS_FILE_ALREADY_IN_LIBRARY = 162;
+// The list commands and the file properties.
+inline constexpr unsigned IDS_DATABASE_FILE_TYPE = 7;  // "Corda Librarian Database File"
+inline constexpr unsigned IDS_CORDA_FILE_FILTER = 104; // "Corda Files (*.crd)|*.crd||"
+inline constexpr unsigned IDS_FILE_PROPERTIES = 129;   // "File Properties"
+inline constexpr unsigned IDS_DELETE_CONFIRMATION =
+    135; // "Are you sure you want to delete the selected %1?..."
+inline constexpr unsigned IDS_EDIT_MULTIPLE_ITEMS =
+    143; // "Are you sure you want to edit information for ..."
+inline constexpr unsigned IDS_OPEN_CORDA_FILE_WARNING = 144; // "Opening a Corda file while another ..."
+inline constexpr unsigned IDS_WARNING = 154;                 // "Warning"
+inline constexpr unsigned IDS_LOCATE_MISSING_SONG = 160;     // "The song '%1' could not be opened ..."
+inline constexpr unsigned IDS_LOCATE_MISSING_LESSON = 161;   // "The lesson '%1' could not be opened ..."
 inline constexpr unsigned IDS_FOLDER_PATHS_DO_NOT_EXIST = 163;
 // The search bar's field names: 170 + songSearchFields ("All", "Title", ... "Transcriber"),
 // 178 + lessonSearchFields ("All", "Title", "Subtitle", "Author").
@@ -75,6 +87,32 @@ inline constexpr unsigned IDS_INITIALIZING = 400;
 inline constexpr unsigned IDS_ABOUT_CORDA_LIBRARIAN = 15; // "About Corda Librarian"
 inline constexpr unsigned IDS_ACKNOWLEDGEMENTS = 16;      // the credits of the libraries the program uses
 inline constexpr unsigned IDS_MAIN_VIEW_SCHEME = 490;     // "Main View"
+// The options dialog: the page tree, the file locations list, range labels and messages.
+inline constexpr unsigned IDS_FILE_TYPE_COLUMN = 20;              // "File Type"
+inline constexpr unsigned IDS_LOCATION_COLUMN = 21;               // "Location"
+inline constexpr unsigned IDS_SELECT_LOCATION_FOLDER = 49;        // "Select the folder where %1 will be stored"
+inline constexpr unsigned IDS_OPTIONS_ENVIRONMENT = 89;           // "Environment"
+inline constexpr unsigned IDS_OPTIONS_AUTOCOMPLETE = 90;          // "AutoComplete"
+inline constexpr unsigned IDS_OPTIONS_FILE_LOCATIONS = 91;        // "File Locations"
+inline constexpr unsigned IDS_OPTIONS_GENERAL = 92;               // "General"
+inline constexpr unsigned IDS_OPTIONS_KEYBOARD = 93;              // "Keyboard"
+inline constexpr unsigned IDS_OPTIONS_MESSAGE_BOXES = 94;         // "Message Boxes"
+inline constexpr unsigned IDS_OPTIONS_SEARCH = 95;                // "Search"
+inline constexpr unsigned IDS_OPTIONS_SECURITY = 96;              // "Security"
+inline constexpr unsigned IDS_OPTIONS_STARTUP = 97;               // "Startup"
+inline constexpr unsigned IDS_OPTIONS_SYSTEM_TRAY = 98;           // "System Tray"
+inline constexpr unsigned IDS_OPTIONS_ONLINE = 99;                // "Online"
+inline constexpr unsigned IDS_OPTIONS_CHECK_FOR_UPDATES = 100;    // "Check For Updates"
+inline constexpr unsigned IDS_DAYS_RANGE = 113;                   // "days (%1!d!-%2!d!)"
+inline constexpr unsigned IDS_ITEMS_RANGE = 114;                  // "(%1!d!-%2!d!)"
+inline constexpr unsigned IDS_MILLISECONDS_RANGE = 115;           // "milliseconds (%1!d!-%2!d!)"
+inline constexpr unsigned IDS_DOUBLE_CLICK_OPEN = 116;            // "Open"
+inline constexpr unsigned IDS_DOUBLE_CLICK_EDIT = 117;            // "Edit"
+inline constexpr unsigned IDS_INVALID_FILE_LOCATIONS = 159;       // "One or more file locations are invalid"
+inline constexpr unsigned IDS_RESET_KEYBOARD_SHORTCUTS = 470;     // "Are you sure you want to reset ..."
+inline constexpr unsigned IDS_OPTIONS_CAPTION = 9060;             // "Options"
+inline constexpr unsigned IDS_REPLACE_DATABASE_FILE = 9061;       // "... already holds a library database ..."
+inline constexpr unsigned IDS_DATABASE_COPY_FAILED = 9062;        // "The library database could not be copied ..."
 // The commands' names (CommandTable.h): File 600.., Help 650.., Tools 700.., View 750.., Edit 800...
 inline constexpr unsigned IDS_COMMAND_NAMES_FILE = 600;
 inline constexpr unsigned IDS_COMMAND_NAMES_HELP = 650;

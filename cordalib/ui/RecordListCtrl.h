@@ -117,6 +117,11 @@ public:
     // the first selected one, into view (makeVisible).
     void RestoreSelection(bool selectFirst, bool makeVisible);
     bool IsRestoreSuppressed() const { return m_bRestoreSuppressed; }
+    // Brackets of a change that a command makes to the record set itself (deleting
+    // records): the rows are gone from the first Begin and come back, counted once, at the
+    // matching last End. Nothing is saved or restored: the command selects afterwards.
+    void BeginRecordsetChange() { BeginRebuild(); }
+    void EndRecordsetChange() { EndRebuild(); }
     bool IsIgnoringSelectionChanges() const { return m_bIgnoreSelectionChanges; }
 
     // --- Type-ahead
