@@ -2,10 +2,12 @@
 
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/ui/MainFrame.h"
+#include "cordalib/ui/SyncCommands.h"
 
 void InstallFrameCommands(CMainFrame& frame, CCordaLibrarianApp& app)
 {
     // Each command module adds its installer here.
+    InstallSyncCommands(frame, app);
     (void)frame;
     (void)app;
 }
