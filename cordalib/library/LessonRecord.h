@@ -92,6 +92,10 @@ public:
     bool TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWriteTime, const std::string& checksum);
     unsigned CompareWithFile(bool showErrors, QString* errorText = nullptr) const;
     bool WriteToFile(bool showErrors, QString* errorText = nullptr);
+    // As for songs: only the fields named in fields (FieldBit of lessonField), then the
+    // record takes the whole header, time and checksum of the file as written.
+    bool WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText = nullptr);
+    static constexpr unsigned FieldBit(int field) { return 1u << field; }
 
     // The order of two records by one field (lessonField): <0, 0, >0. The style orders
     // by its display name.

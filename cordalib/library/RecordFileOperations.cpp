@@ -2,6 +2,7 @@
 // record's file. Kept apart from the plain record code because they touch files, the
 // message boxes and the shell.
 
+#include "cordalib/library/CordaFileException.h"
 #include "cordalib/library/CordaFileHeader.h"
 #include "cordalib/library/FileErrorReport.h"
 #include "cordalib/library/LessonRecord.h"
@@ -82,22 +83,30 @@ void StoreChecksumOf(CFile& file, std::string& checksum)
         checksum = std::move(text);
 }
 
-void MarkLibraryModified()
+// The record names itself, so that the library's search index refreshes it alone.
+void MarkLibraryModified(const CSongRecord& record)
 {
     if (CLibraryDatabase* database = CLibraryDatabase::GetActive())
-        database->SetModified();
+        database->NoteSongChanged(&record);
+}
+
+void MarkLibraryModified(const CLessonRecord& record)
+{
+    if (CLibraryDatabase* database = CLibraryDatabase::GetActive())
+        database->NoteLessonChanged(&record);
 }
 
 // The end of taking a header: the file's time and checksum where they are known (0 and
 // empty are not), and the library marked modified.
-void TakeFileState(FILETIME lastWriteTime, const std::string& checksum, FILETIME& recordTime,
-                   std::string& recordChecksum)
+template <typename Record>
+void TakeFileState(const Record& record, FILETIME lastWriteTime, const std::string& checksum,
+                   FILETIME& recordTime, std::string& recordChecksum)
 {
     if (lastWriteTime != 0)
         recordTime = lastWriteTime;
     if (!checksum.empty())
         recordChecksum = checksum;
-    MarkLibraryModified();
+    MarkLibraryModified(record);
 }
 
 // Opens the file for comparison: 0 when it is unchanged since lastWriteTime (the header is
@@ -146,8 +155,11 @@ unsigned CompareChecksum(CFile& file, unsigned mask, const std::string& recordCh
 // header and the untouched remainder go to a temporary file that replaces the original
 // only when it is complete. Returns false (and reports) on any failure; the file on disk
 // is then unchanged.
+// reportWrongKind: a file of the other kind is reported with its cause (the plain rewrite
+// refuses it silently).
 template <typename Update>
-bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update)
+bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update,
+                   bool reportWrongKind = false)
 {
     std::vector<unsigned char> remainder;
     CCordaFileHeader header;
@@ -166,8 +178,12 @@ bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* 
             return false;
         if (!ReadHeader(file, header, path, showErrors, errorText))
             return false;
-        if (header.GetFileType() != kind)
+        if (header.GetFileType() != kind) {
+            if (reportWrongKind)
+                ReportFileError(CCordaFileException(CCordaFileException::invalidFileType, -1, path), path,
+                                IDS_QV_READ_FILE_ERROR, showErrors, errorText);
             return false;
+        }
         try {
             const uint64_t start = file.GetPosition();
             remainder.resize(static_cast<size_t>(length > start ? length - start : 0));
@@ -225,6 +241,21 @@ void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::strin
     StoreChecksumOf(path, checksum);
 }
 
+// After a rewrite of some fields: the record takes the whole header now on disk with the
+// file's time and checksum, so it also shows what others changed in the file. Should the
+// new file not read back, the time and checksum are still taken.
+template <typename Record> void TakeWrittenFile(Record& record)
+{
+    CCordaFileHeader written;
+    FILETIME time = 0;
+    std::string checksum;
+    QString ignored;
+    if (ReadHeaderFromFile(record.m_path, written, &time, &checksum, &ignored) &&
+        record.TakeFromHeader(written, time, checksum))
+        return;
+    TakeCommittedState(record.m_path, record.m_lastWriteTime, record.m_checksum);
+}
+
 // Both kinds' ReadFromFile: the header's fields (when it is of the record's kind) and
 // time, and the checksum of the whole file even when the header cannot be taken.
 template <typename Record> bool ReadRecordFromFile(Record& record, bool showErrors, QString* errorText)
@@ -278,7 +309,7 @@ bool CSongRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME lastWr
     m_arranger = header.GetArranger();
     m_transcriber = header.GetTranscriber();
     m_copyright = header.GetCopyright();
-    TakeFileState(lastWriteTime, checksum, m_lastWriteTime, m_checksum);
+    TakeFileState(*this, lastWriteTime, checksum, m_lastWriteTime, m_checksum);
     return true;
 }
 
@@ -335,6 +366,40 @@ bool CSongRecord::WriteToFile(bool showErrors, QString* errorText)
     return written;
 }
 
+bool CSongRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
+    const bool written = RewriteHeader(
+        m_path, cordaFileSong, showErrors, errorText,
+        [&](CCordaFileHeader& header) {
+            if (has(songFieldTitle))
+                header.SetTitle(m_title);
+            if (has(songFieldArtist))
+                header.SetArtist(m_artist);
+            if (has(songFieldAlbum))
+                header.SetAlbum(m_album); // refused for a release without a title
+            if (has(songFieldYear))
+                header.SetAlbumYear(m_year);
+            if (has(songFieldTraditional))
+                header.SetAuthorshipType(m_traditional ? 1 : 0);
+            // A traditional song names no composer or lyricist in its file.
+            const bool traditional = header.GetAuthorshipType() == 1;
+            if (has(songFieldComposer) && !traditional)
+                header.SetComposer(m_composer);
+            if (has(songFieldLyricist) && !traditional)
+                header.SetLyricist(m_lyricist);
+            if (has(songFieldArranger))
+                header.SetArranger(m_arranger);
+            if (has(songFieldCopyright))
+                header.SetCopyright(m_copyright);
+        },
+        true);
+    if (written)
+        TakeWrittenFile(*this);
+    return written;
+}
+
 // Lessons.
 
 bool CLessonRecord::OpenFile() const
@@ -365,7 +430,7 @@ bool CLessonRecord::TakeFromHeader(const CCordaFileHeader& header, FILETIME last
         m_level = header.GetLessonLevel();
     m_author = header.GetLessonAuthor();
     m_copyright = header.GetLessonCopyright();
-    TakeFileState(lastWriteTime, checksum, m_lastWriteTime, m_checksum);
+    TakeFileState(*this, lastWriteTime, checksum, m_lastWriteTime, m_checksum);
     return true;
 }
 
@@ -408,5 +473,31 @@ bool CLessonRecord::WriteToFile(bool showErrors, QString* errorText)
         });
     if (written)
         TakeCommittedState(m_path, m_lastWriteTime, m_checksum);
+    return written;
+}
+
+bool CLessonRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText)
+{
+    ClearErrorText(errorText);
+    const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
+    const bool written = RewriteHeader(
+        m_path, cordaFileLesson, showErrors, errorText,
+        [&](CCordaFileHeader& header) {
+            if (has(lessonFieldTitle))
+                header.SetLessonTitle(m_title);
+            if (has(lessonFieldSubtitle))
+                header.SetLessonSubtitle(m_subtitle);
+            if (has(lessonFieldStyle))
+                header.SetLessonStyle(m_style); // out-of-range values keep the file's
+            if (has(lessonFieldLevel))
+                header.SetLessonLevel(m_level);
+            if (has(lessonFieldAuthor))
+                header.SetLessonAuthor(m_author);
+            if (has(lessonFieldCopyright))
+                header.SetLessonCopyright(m_copyright);
+        },
+        true);
+    if (written)
+        TakeWrittenFile(*this);
     return written;
 }

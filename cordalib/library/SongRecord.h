@@ -109,6 +109,13 @@ public:
     // Rewrites the file's header from the record, keeping every byte after it; then
     // takes the new file's last write time and checksum.
     bool WriteToFile(bool showErrors, QString* errorText = nullptr);
+    // Rewrites only the fields named in fields (FieldBit of songField) over the file's
+    // current header, so a change made to the file's other fields since the record was
+    // taken survives; every byte after the header is kept. Afterwards the record holds what
+    // the file now holds: all its header fields, its last write time and checksum. A file
+    // of the other kind is refused with its cause text.
+    bool WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText = nullptr);
+    static constexpr unsigned FieldBit(int field) { return 1u << field; }
 
     // The order of two records by one field (songField): <0, 0, >0. Texts collate
     // case-insensitively in the user's locale.
