@@ -611,10 +611,14 @@ def make_lesson(rng, plan, huge_texts=True):
 _NOTE_TABLE = bytes((b % 24) + 0x30 if b % 5 else (b % 7) for b in range(256))
 
 
-def body_size(rng, lo, hi):
-    """Log-normal between lo and hi: with 4 KB..200 KB the average is about 20 KB."""
+def body_size(rng, lo, hi, spread="lognormal"):
+    """Log-normal between lo and hi: with 4 KB..200 KB the average is about 20 KB. With the
+    uniform spread every size between lo and hi is equally likely (the large corpus of small
+    files, whose total size then follows from the count)."""
     if hi <= lo:
         return lo
+    if spread == "uniform":
+        return rng.between(lo, hi)
     base = max(lo, 1)
     ratio = hi / base
     median = base * ratio ** 0.31
@@ -702,7 +706,7 @@ class Tree:
 
 
 def generate_crd(out, count, seed, lessons_ratio, versions, body_min, body_max, depth, manifest_path,
-                 huge_texts=True):
+                 huge_texts=True, body_spread="lognormal"):
     master = Rng(seed)
     tree = Tree(master.child(), depth, count)
     lessons_allowed = 4 in versions and lessons_ratio > 0
@@ -739,7 +743,7 @@ def generate_crd(out, count, seed, lessons_ratio, versions, body_min, body_max, 
             stem = "%02d - %s" % (track, file_component(stem_text, "Untitled"))
             rel = tree.unique(folders, stem)
             head = encode_header(header)
-            body = make_body(rng, body_size(rng, body_min, body_max))
+            body = make_body(rng, body_size(rng, body_min, body_max, body_spread))
             folder = os.path.join(out, *folders)
             if folder not in made_folders:
                 os.makedirs(folder, exist_ok=True)
@@ -880,24 +884,44 @@ class RecordMaker:
 
 
 def generate_cordb(out, songs, lessons, seed, root, manifest_path):
+    """Writes the records as they are made, so that a library of a million songs never
+    stands in memory as one byte string; the bytes are those encode_database gives."""
     rng = Rng(seed)
     maker = RecordMaker(rng.child(), root, songs)
-    song_records = [maker.song(i % 20 + 1) for i in range(songs)]
-    lesson_records = [maker.lesson(i % 20 + 1) for i in range(lessons)]
+    # The file's times come from the master generator, which the records do not draw from.
     created = [0, unix_to_ole(maker.start + rng.below(maker.span))]
     modified = [0, created[1] + rng.below(400) + rng.random()]
     software = "Corda Librarian 1.0.0.1"
-    data = encode_database(created, modified, software, song_records, lesson_records)
+    song_records, lesson_records = [], []
+    digest = hashlib.md5()
+    size = 0
     folder = os.path.dirname(out)
     if folder:
         os.makedirs(folder, exist_ok=True)
     with open(out, "wb") as f:
-        f.write(data)
+        def write(data):
+            nonlocal size
+            f.write(data)
+            digest.update(data)
+            size += len(data)
+
+        write(encode_database(created, modified, software, [], [])[:-8] + struct.pack("<I", songs))
+        for i in range(songs):
+            record = maker.song(i % 20 + 1)
+            write(encode_song_record(record))
+            if manifest_path:
+                song_records.append(record)
+        write(struct.pack("<I", lessons))
+        for i in range(lessons):
+            record = maker.lesson(i % 20 + 1)
+            write(encode_lesson_record(record))
+            if manifest_path:
+                lesson_records.append(record)
     if manifest_path:
         with open(manifest_path, "w", encoding="utf-8", newline="\n") as m:
             m.write(json.dumps({"kind": "database", "created": created, "modified": modified,
                                 "encodingSoftware": software, "songCount": songs, "lessonCount": lessons,
-                                "fileSize": len(data), "fileMd5": hashlib.md5(data).hexdigest()}) + "\n")
+                                "fileSize": size, "fileMd5": digest.hexdigest()}) + "\n")
             for kind, records in (("song", song_records), ("lesson", lesson_records)):
                 for r in records:
                     entry = {"kind": kind}
@@ -1060,6 +1084,8 @@ def main(argv=None):
     crd.add_argument("--body-min", type=_non_negative, default=4096)
     crd.add_argument("--body-max", type=_non_negative, default=204800)
     crd.add_argument("--depth", type=_non_negative, default=3)
+    crd.add_argument("--body-spread", choices=("lognormal", "uniform"), default="lognormal",
+                     help="how body sizes spread between --body-min and --body-max")
     crd.add_argument("--manifest")
     crd.add_argument("--no-huge-texts", action="store_true",
                      help="leave out the texts of 65534 characters and more (keeps small corpora small)")
@@ -1080,7 +1106,7 @@ def main(argv=None):
         if args.body_max < args.body_min:
             parser.error("--body-max is below --body-min")
         generate_crd(args.out, args.count, args.seed, args.lessons_ratio, args.versions, args.body_min,
-                     args.body_max, args.depth, args.manifest, not args.no_huge_texts)
+                     args.body_max, args.depth, args.manifest, not args.no_huge_texts, args.body_spread)
     elif args.command == "cordb":
         generate_cordb(args.out, args.songs, args.lessons, args.seed, args.root, args.manifest)
     else:

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -128,32 +130,177 @@ void AppendFolded(std::string& out, const std::string& field)
     target[length] = 0;
 }
 
-template <typename Record>
-bool IsCurrent(const CRecordSearchIndex::CFoldedTexts& folded, const CLibraryDatabase& database,
-               const std::vector<Record*>& records)
+using CFoldedBlock = CRecordSearchIndex::CFoldedBlock;
+using CFoldedTexts = CRecordSearchIndex::CFoldedTexts;
+
+constexpr size_t BLOCK_RECORDS = CRecordSearchIndex::BLOCK_RECORDS;
+
+template <typename Record, size_t N>
+void AppendRecord(CFoldedBlock& block, const Record* record,
+                  const std::array<std::string Record::*, N>& fields)
 {
-    return folded.database == &database && folded.revision == database.GetRevision() &&
-           folded.starts.size() == records.size() + 1;
+    block.records.push_back(record);
+    block.starts.push_back(block.text.size());
+    for (std::string Record::*field : fields)
+        AppendFolded(block.text, record->*field);
+}
+
+void SealBlock(CFoldedBlock& block)
+{
+    block.starts.push_back(block.text.size());
 }
 
 template <typename Record, size_t N>
-void Build(CRecordSearchIndex::CFoldedTexts& folded, const CLibraryDatabase& database,
-           const std::vector<Record*>& records, const std::array<std::string Record::*, N>& fields)
+void FoldBlock(CFoldedBlock& block, Record* const* records, size_t count,
+               const std::array<std::string Record::*, N>& fields)
 {
-    folded.text.clear();
-    folded.starts.clear();
-    folded.starts.reserve(records.size() + 1);
-    for (size_t r = 0; r < records.size(); ++r) {
+    block.records.clear();
+    block.text.clear();
+    block.starts.clear();
+    block.records.reserve(count);
+    block.starts.reserve(count + 1);
+    for (size_t r = 0; r < count; ++r) {
         // Records lie apart in memory: ask for the next ones while this one is copied.
-        if (r + 4 < records.size())
+        if (r + 4 < count)
             __builtin_prefetch(records[r + 4]);
-        folded.starts.push_back(folded.text.size());
-        for (std::string Record::*field : fields)
-            AppendFolded(folded.text, records[r]->*field);
+        AppendRecord(block, records[r], fields);
     }
-    folded.starts.push_back(folded.text.size());
+    SealBlock(block);
+}
+
+// Runs work(i) for i below count on the cores there are (this thread included); small
+// jobs stay on this thread, where a thread start would cost more than it saves.
+template <typename Work> void ForEachParallel(size_t count, size_t worthThreadsFrom, const Work& work)
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min<size_t>({cores, 8, count});
+    if (threads <= 1 || count < worthThreadsFrom) {
+        for (size_t i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    std::atomic<size_t> next{0};
+    const auto run = [&] {
+        for (size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(threads - 1);
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(run);
+    run();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+template <typename Record, size_t N>
+void Build(CFoldedTexts& folded, const CLibraryDatabase& database, const std::vector<Record*>& records,
+           const std::array<std::string Record::*, N>& fields)
+{
+    const size_t blocks = (records.size() + BLOCK_RECORDS - 1) / BLOCK_RECORDS;
+    folded.blocks.clear();
+    folded.blocks.resize(blocks);
+    CFoldedSearch::Get(); // the fold table is made before the helpers read it
+    ForEachParallel(blocks, 4, [&](size_t b) {
+        const size_t first = b * BLOCK_RECORDS;
+        FoldBlock(folded.blocks[b], records.data() + first, std::min(BLOCK_RECORDS, records.size() - first),
+                  fields);
+    });
+    folded.count = records.size();
     folded.database = &database;
     folded.revision = database.GetRevision();
+}
+
+// Brings the copy up to the database's records: a block whose records are still the
+// database's next ones, none of them named as changed, is kept as it is; the records of
+// other blocks are taken over (their folded bytes copied) where they are still next and
+// unchanged, and folded again where they are named; records not in the copy are folded.
+// Every record that is not named was in the copy with these fields (records are only
+// appended, and an added record is named, even one made where a removed one lay), so the
+// result holds exactly the database's records, each with its current fields.
+template <typename Record, size_t N>
+void Update(CFoldedTexts& folded, const CLibraryDatabase& database, const std::vector<Record*>& records,
+            std::vector<const void*> changed, const std::array<std::string Record::*, N>& fields)
+{
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    const auto isChanged = [&](const void* record) {
+        if (changed.size() <= 8)
+            return std::find(changed.begin(), changed.end(), record) != changed.end();
+        return std::binary_search(changed.begin(), changed.end(), record);
+    };
+
+    std::vector<CFoldedBlock> blocks;
+    blocks.reserve(folded.blocks.size() + 2);
+    CFoldedBlock pending;
+    const auto flush = [&] {
+        if (!pending.records.empty()) {
+            SealBlock(pending);
+            blocks.push_back(std::move(pending));
+            pending = CFoldedBlock();
+        }
+    };
+    size_t j = 0;
+    for (CFoldedBlock& old : folded.blocks) {
+        const size_t size = old.records.size();
+        // Small blocks are merged with their neighbours rather than kept, so that adds and
+        // removals do not leave the copy in slivers.
+        const bool keep = size >= BLOCK_RECORDS / 2 && j + size <= records.size() &&
+                          std::equal(old.records.begin(), old.records.end(), records.begin() + j,
+                                     [](const void* a, const Record* b) { return a == b; }) &&
+                          std::none_of(old.records.begin(), old.records.end(), isChanged);
+        if (keep) {
+            flush();
+            blocks.push_back(std::move(old));
+            j += size;
+            continue;
+        }
+        for (size_t k = 0; k < size; ++k) {
+            const void* record = old.records[k];
+            if (j >= records.size() || records[j] != record)
+                continue; // removed since
+            if (isChanged(record)) {
+                AppendRecord(pending, records[j], fields);
+            } else {
+                pending.records.push_back(record);
+                pending.starts.push_back(pending.text.size());
+                pending.text.append(old.text, old.starts[k], old.starts[k + 1] - old.starts[k]);
+            }
+            ++j;
+            if (pending.records.size() >= BLOCK_RECORDS)
+                flush();
+        }
+    }
+    for (; j < records.size(); ++j) {
+        AppendRecord(pending, records[j], fields);
+        if (pending.records.size() >= BLOCK_RECORDS)
+            flush();
+    }
+    flush();
+    folded.blocks = std::move(blocks);
+    folded.count = records.size();
+    folded.revision = database.GetRevision();
+}
+
+// Makes the copy current: kept while the revision stays, updated when the database names
+// what changed (and that is a small part of it), made anew otherwise.
+template <typename Record, size_t N, typename ChangedSince>
+void Refresh(CFoldedTexts& folded, const CLibraryDatabase& database, const std::vector<Record*>& records,
+             const std::array<std::string Record::*, N>& fields, const ChangedSince& changedSince,
+             uint64_t& builds, uint64_t& updates)
+{
+    if (folded.database == &database && folded.revision == database.GetRevision() &&
+        folded.count == records.size())
+        return;
+    std::vector<const void*> changed;
+    if (folded.database == &database && changedSince(folded.revision, changed) &&
+        changed.size() <= records.size() / 4 + BLOCK_RECORDS) {
+        Update(folded, database, records, std::move(changed), fields);
+        ++updates;
+        return;
+    }
+    Build(folded, database, records, fields);
+    ++builds;
 }
 
 constexpr size_t NOT_FOUND = static_cast<size_t>(-1);
@@ -205,10 +352,33 @@ int FieldAt(const std::string& text, size_t recordStart, size_t pos)
     return field;
 }
 
-// field: 0 for any, otherwise the 1-based field in the copy.
+// The matches of one block, as indexes into the block.
+void FindInBlock(const CFoldedBlock& block, const std::string& pattern, int field, std::vector<uint32_t>& out)
+{
+    const std::string& text = block.text;
+    const std::vector<size_t>& starts = block.starts;
+    size_t pos = 0;
+    while (true) {
+        const size_t at = FindNext(text.data(), text.size(), pos, pattern.data(), pattern.size());
+        if (at == NOT_FOUND)
+            break;
+        // The record whose fields hold the match: the last one starting at or before it.
+        const size_t r =
+            static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
+        if (field == 0 || FieldAt(text, starts[r], at) == field - 1) {
+            out.push_back(static_cast<uint32_t>(r));
+            pos = starts[r + 1];
+        } else {
+            pos = at + 1;
+        }
+    }
+}
+
+// field: 0 for any, otherwise the 1-based field in the copy. Large copies are searched a
+// run of blocks per core; the matches are joined in block order.
 template <typename Record>
-void FindIn(const CRecordSearchIndex::CFoldedTexts& folded, const std::vector<Record*>& records,
-            const std::string& searchText, int field, std::vector<Record*>& out)
+void FindIn(const CFoldedTexts& folded, const std::vector<Record*>& records, const std::string& searchText,
+            int field, std::vector<Record*>& out)
 {
     out.clear();
     const Pattern raw(searchText);
@@ -219,22 +389,25 @@ void FindIn(const CRecordSearchIndex::CFoldedTexts& folded, const std::vector<Re
     std::string pattern(raw.data, raw.length);
     for (char& c : pattern)
         c = static_cast<char>(CFoldedSearch::Get().Fold(static_cast<unsigned char>(c)));
-    const std::string& text = folded.text;
-    const std::vector<size_t>& starts = folded.starts;
-    size_t pos = 0;
-    while (true) {
-        const size_t at = FindNext(text.data(), text.size(), pos, pattern.data(), pattern.size());
-        if (at == NOT_FOUND)
-            break;
-        // The record whose fields hold the match: the last one starting at or before it.
-        const size_t r =
-            static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
-        if (field == 0 || FieldAt(text, starts[r], at) == field - 1) {
-            out.push_back(records[r]);
-            pos = starts[r + 1];
-        } else {
-            pos = at + 1;
-        }
+    const size_t blockCount = folded.blocks.size();
+    std::vector<size_t> bases(blockCount + 1, 0);
+    for (size_t b = 0; b < blockCount; ++b)
+        bases[b + 1] = bases[b] + folded.blocks[b].records.size();
+    // A few parts per core, so that one slow part does not hold the others up.
+    const size_t parts = std::min<size_t>(blockCount, 16);
+    std::vector<std::vector<uint32_t>> hits(blockCount);
+    const size_t worthThreads = bases[blockCount] >= 64 * 1024 ? 2 : SIZE_MAX;
+    ForEachParallel(parts, worthThreads, [&](size_t part) {
+        for (size_t b = part * blockCount / parts; b < (part + 1) * blockCount / parts; ++b)
+            FindInBlock(folded.blocks[b], pattern, field, hits[b]);
+    });
+    size_t total = 0;
+    for (const std::vector<uint32_t>& h : hits)
+        total += h.size();
+    out.reserve(total);
+    for (size_t b = 0; b < blockCount; ++b) {
+        for (uint32_t r : hits[b])
+            out.push_back(records[bases[b] + r]);
     }
 }
 
@@ -325,13 +498,18 @@ bool CRecordSearchIndex::FindSongs(const CLibraryDatabase& database, const std::
     if (field < songSearchAll || field >= SONG_SEARCH_FIELD_COUNT)
         return false;
     const std::vector<CSongRecord*>& songs = database.GetSongs();
-    if (!IsCurrent(m_songs, database, songs)) {
-        Build(m_songs, database, songs,
-              std::array{&CSongRecord::m_title, &CSongRecord::m_artist, &CSongRecord::m_album,
-                         &CSongRecord::m_composer, &CSongRecord::m_lyricist, &CSongRecord::m_arranger,
-                         &CSongRecord::m_transcriber});
-        ++m_builds;
-    }
+    Refresh(
+        m_songs, database, songs,
+        std::array{&CSongRecord::m_title, &CSongRecord::m_artist, &CSongRecord::m_album,
+                   &CSongRecord::m_composer, &CSongRecord::m_lyricist, &CSongRecord::m_arranger,
+                   &CSongRecord::m_transcriber},
+        [&](uint64_t revision, std::vector<const void*>& changed) {
+            std::vector<const CSongRecord*> named;
+            const bool known = database.GetSongsChangedSince(revision, named);
+            changed.assign(named.begin(), named.end());
+            return known;
+        },
+        m_builds, m_updates);
     FindIn(m_songs, songs, text, field, out);
     return true;
 }
@@ -343,11 +521,16 @@ bool CRecordSearchIndex::FindLessons(const CLibraryDatabase& database, const std
     if (field < lessonSearchAll || field >= LESSON_SEARCH_FIELD_COUNT)
         return false;
     const std::vector<CLessonRecord*>& lessons = database.GetLessons();
-    if (!IsCurrent(m_lessons, database, lessons)) {
-        Build(m_lessons, database, lessons,
-              std::array{&CLessonRecord::m_title, &CLessonRecord::m_subtitle, &CLessonRecord::m_author});
-        ++m_builds;
-    }
+    Refresh(
+        m_lessons, database, lessons,
+        std::array{&CLessonRecord::m_title, &CLessonRecord::m_subtitle, &CLessonRecord::m_author},
+        [&](uint64_t revision, std::vector<const void*>& changed) {
+            std::vector<const CLessonRecord*> named;
+            const bool known = database.GetLessonsChangedSince(revision, named);
+            changed.assign(named.begin(), named.end());
+            return known;
+        },
+        m_builds, m_updates);
     FindIn(m_lessons, lessons, text, field, out);
     return true;
 }

@@ -46,9 +46,11 @@ int LessonSearchFieldFromName(const QString& name);
 
 // The records of a database that pass a search, in the database's order: the same
 // records as SongMatchesSearch and LessonMatchesSearch pass. Each list keeps one: it holds
-// a contiguous, case-folded copy of the searched fields, made at the first search and
-// again once the database's revision has changed, so that a keystroke reads a few
-// megabytes in order instead of every record in the heap.
+// a contiguous, case-folded copy of the searched fields, so that a keystroke reads a few
+// megabytes in order instead of every record in the heap. The copy is cut into blocks of
+// a few thousand records. When the database has changed, the blocks of the records it
+// names as added or changed are folded again and the others kept; when it cannot name
+// them (a load, a Clear, SetModified), the copy is made anew, one block per core.
 class CRecordSearchIndex {
 public:
     // The matching records replace out. False (out emptied) for a field out of range.
@@ -57,20 +59,33 @@ public:
     bool FindLessons(const CLibraryDatabase& database, const std::string& text, int field,
                      std::vector<CLessonRecord*>& out);
 
-    // How many times a copy was made (tests see that a search reused it).
+    // How many times a whole copy was made, and how many times one was brought up to date
+    // (tests see that a search reused it, or refreshed it instead of making it anew).
     uint64_t GetBuildCount() const { return m_builds; }
+    uint64_t GetUpdateCount() const { return m_updates; }
 
-    // The folded copy of one kind: each record's fields in search-field order, each ended
-    // by a zero byte; record r's fields begin at starts[r], and starts ends with the size.
+    // Records a block holds when it is made (the last one of a copy may hold fewer; an
+    // update may leave some with fewer).
+    static constexpr size_t BLOCK_RECORDS = 2048;
+
+    // One block of the folded copy: each record's fields in search-field order, each ended
+    // by a zero byte; record k's fields begin at starts[k], and starts ends with the size.
+    struct CFoldedBlock {
+        std::vector<const void*> records;
+        std::string text;
+        std::vector<size_t> starts;
+    };
+    // The copy of one kind: its blocks hold the database's records in its order.
     struct CFoldedTexts {
         const CLibraryDatabase* database = nullptr;
         uint64_t revision = 0;
-        std::string text;
-        std::vector<size_t> starts;
+        size_t count = 0;
+        std::vector<CFoldedBlock> blocks;
     };
 
 private:
     CFoldedTexts m_songs;
     CFoldedTexts m_lessons;
     uint64_t m_builds = 0;
+    uint64_t m_updates = 0;
 };

@@ -316,7 +316,7 @@ CLibraryDatabase::CLibraryDatabase()
     : m_created(COleDateTime::GetCurrentUTCTime()), m_modified(m_created),
       m_encodingSoftware(QLatin1String("")), m_path(QLatin1String(""))
 {
-    Touch();
+    TouchAll();
 }
 
 CLibraryDatabase::~CLibraryDatabase()
@@ -370,7 +370,7 @@ void CLibraryDatabase::Load(CArchive& archive)
     reader.ReadDate(m_created);
     reader.ReadDate(m_modified);
     reader.ReadText(m_encodingSoftware);
-    Touch();
+    TouchAll();
 
     const uint32_t songCount = reader.ReadInteger<uint32_t>();
     // The lesson count follows the songs.
@@ -403,9 +403,80 @@ void CLibraryDatabase::Touch()
     m_revision = ++counter;
 }
 
-void CLibraryDatabase::Clear()
+void CLibraryDatabase::TouchAll()
 {
     Touch();
+    m_journal.clear();
+    m_journalFloor = m_revision;
+}
+
+void CLibraryDatabase::TouchRecord(const void* record, bool song)
+{
+    Touch();
+    // Bounded: past the limit the older half goes, and so do the revisions it covered.
+    constexpr size_t JOURNAL_LIMIT = 1u << 17;
+    if (m_journal.size() >= JOURNAL_LIMIT) {
+        const size_t dropped = m_journal.size() / 2;
+        m_journalFloor = m_journal[dropped - 1].revision;
+        m_journal.erase(m_journal.begin(), m_journal.begin() + static_cast<std::ptrdiff_t>(dropped));
+    }
+    if (record)
+        m_journal.push_back(CJournalEntry{m_revision, record, song});
+}
+
+bool CLibraryDatabase::ChangedSince(uint64_t revision, bool song, std::vector<const void*>& out) const
+{
+    out.clear();
+    if (revision < m_journalFloor || revision > m_revision)
+        return false;
+    const auto first = std::upper_bound(m_journal.begin(), m_journal.end(), revision,
+                                        [](uint64_t r, const CJournalEntry& e) { return r < e.revision; });
+    for (auto it = first; it != m_journal.end(); ++it) {
+        if (it->song == song)
+            out.push_back(it->record);
+    }
+    return true;
+}
+
+bool CLibraryDatabase::GetSongsChangedSince(uint64_t revision, std::vector<const CSongRecord*>& out) const
+{
+    std::vector<const void*> records;
+    const bool known = ChangedSince(revision, true, records);
+    out.clear();
+    for (const void* record : records)
+        out.push_back(static_cast<const CSongRecord*>(record));
+    return known;
+}
+
+bool CLibraryDatabase::GetLessonsChangedSince(uint64_t revision, std::vector<const CLessonRecord*>& out) const
+{
+    std::vector<const void*> records;
+    const bool known = ChangedSince(revision, false, records);
+    out.clear();
+    for (const void* record : records)
+        out.push_back(static_cast<const CLessonRecord*>(record));
+    return known;
+}
+
+void CLibraryDatabase::NoteSongChanged(const CSongRecord* record)
+{
+    if (!record)
+        return;
+    m_libraryModified = true;
+    TouchRecord(record, true);
+}
+
+void CLibraryDatabase::NoteLessonChanged(const CLessonRecord* record)
+{
+    if (!record)
+        return;
+    m_libraryModified = true;
+    TouchRecord(record, false);
+}
+
+void CLibraryDatabase::Clear()
+{
+    TouchAll();
     for (CSongRecord* song : m_songs)
         delete song;
     m_songs.clear();
@@ -462,7 +533,7 @@ CSongRecord* CLibraryDatabase::AppendSong(std::unique_ptr<CSongRecord> record)
 {
     if (!record)
         return nullptr;
-    Touch();
+    TouchRecord(record.get(), true);
     m_songs.push_back(record.get());
     return record.release();
 }
@@ -471,7 +542,7 @@ CLessonRecord* CLibraryDatabase::AppendLesson(std::unique_ptr<CLessonRecord> rec
 {
     if (!record)
         return nullptr;
-    Touch();
+    TouchRecord(record.get(), false);
     m_lessons.push_back(record.get());
     return record.release();
 }
@@ -498,7 +569,8 @@ bool CLibraryDatabase::RemoveSong(CSongRecord* record)
 {
     if (!RemoveRecord(m_songs, record))
         return false;
-    SetModified();
+    m_libraryModified = true;
+    TouchRecord(nullptr, true);
     return true;
 }
 
@@ -506,7 +578,8 @@ bool CLibraryDatabase::RemoveLesson(CLessonRecord* record)
 {
     if (!RemoveRecord(m_lessons, record))
         return false;
-    SetModified();
+    m_libraryModified = true;
+    TouchRecord(nullptr, false);
     return true;
 }
 

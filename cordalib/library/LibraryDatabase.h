@@ -58,18 +58,32 @@ public:
 
     bool IsModified() const { return m_libraryModified; }
     // Whoever changes a record's fields marks the library modified afterwards: the save at
-    // shutdown and the caches of derived data (the search index) rely on it.
+    // shutdown and the caches of derived data (the search index) rely on it. Marking it so
+    // says that any record may have changed; NoteSongChanged and NoteLessonChanged name the
+    // record, so that the caches refresh that one alone.
     void SetModified(bool modified = true)
     {
         m_libraryModified = modified;
         if (modified)
-            Touch();
+            TouchAll();
     }
+    // The fields of this record (of this database) changed: the library is modified.
+    // Null is ignored.
+    void NoteSongChanged(const CSongRecord* record);
+    void NoteLessonChanged(const CLessonRecord* record);
 
-    // Changes whenever records are added, removed, cleared, loaded or marked modified, and
-    // is never the same for two databases of one process: derived data built at one
-    // revision is valid while the revision stays.
+    // Changes whenever records are added, removed, changed, cleared, loaded or marked
+    // modified, and is never the same for two databases of one process: derived data
+    // built at one revision is valid while the revision stays.
     uint64_t GetRevision() const { return m_revision; }
+
+    // The records added or changed since a revision of this database, each at least once
+    // (removed records are simply no longer in the lists, which keep their order; records
+    // are only ever appended). False when that is not known: the revision is older than
+    // the last change that named no record (a load, a Clear, SetModified) or than what
+    // the bounded journal still holds; derived data is then made anew.
+    bool GetSongsChangedSince(uint64_t revision, std::vector<const CSongRecord*>& out) const;
+    bool GetLessonsChangedSince(uint64_t revision, std::vector<const CLessonRecord*>& out) const;
 
     const std::vector<CSongRecord*>& GetSongs() const { return m_songs; }
     const std::vector<CLessonRecord*>& GetLessons() const { return m_lessons; }
@@ -110,6 +124,20 @@ public:
 
 private:
     void Touch();
+    // A change that names no record: the journal starts afresh.
+    void TouchAll();
+    // A change of one record (added or changed); null for a removal.
+    void TouchRecord(const void* record, bool song);
+    bool ChangedSince(uint64_t revision, bool song, std::vector<const void*>& out) const;
+
+    // What changed since m_journalFloor, in order of revision.
+    struct CJournalEntry {
+        uint64_t revision;
+        const void* record;
+        bool song;
+    };
+    std::vector<CJournalEntry> m_journal;
+    uint64_t m_journalFloor = 0;
 
     uint64_t m_revision = 0;
     COleDateTime m_created;

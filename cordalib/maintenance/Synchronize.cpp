@@ -70,6 +70,10 @@ template <> struct KindTraits<CSongRecord> {
         database.AddSong(std::move(record));
     }
     static CSongRecord* Of(const CSyncOperation& operation) { return operation.GetSong(); }
+    static void Note(CLibraryDatabase& database, const CSongRecord* record)
+    {
+        database.NoteSongChanged(record);
+    }
 };
 
 template <> struct KindTraits<CLessonRecord> {
@@ -85,6 +89,10 @@ template <> struct KindTraits<CLessonRecord> {
         database.AddLesson(std::move(record));
     }
     static CLessonRecord* Of(const CSyncOperation& operation) { return operation.GetLesson(); }
+    static void Note(CLibraryDatabase& database, const CLessonRecord* record)
+    {
+        database.NoteLessonChanged(record);
+    }
 };
 
 std::unique_ptr<CSongRecord> NewSong(const CCordaFileHeader& header, const QString& path,
@@ -550,25 +558,28 @@ void ApplyOperation(CLibraryDatabase& database, CSyncOperation& operation, const
         ++added;
         break;
     case CSyncOperation::writeToFile:
-        if (record->WriteToFile(false, &errorText))
+        if (record->WriteToFile(false, &errorText)) {
+            KindTraits<Record>::Note(database, record);
             ++updated;
-        else
+        } else
             errors.append(FormatErrorLine(record->GetPath(), errorText));
         break;
     case CSyncOperation::readFromFile: {
         const auto refresh = refreshes.find(record);
-        if (refresh != refreshes.end() &&
-            record->TakeFromHeader(*refresh->second.header, refresh->second.lastWriteTime,
-                                   refresh->second.checksum))
+        const bool taken = refresh != refreshes.end() &&
+                           record->TakeFromHeader(*refresh->second.header, refresh->second.lastWriteTime,
+                                                  refresh->second.checksum);
+        if (taken || record->ReadFromFile(false, &errorText)) {
+            KindTraits<Record>::Note(database, record);
             ++updated;
-        else if (record->ReadFromFile(false, &errorText))
-            ++updated;
-        else
+        } else {
             errors.append(FormatErrorLine(record->GetPath(), errorText));
+        }
         break;
     }
     case CSyncOperation::rename:
         record->SetPath(operation.GetPath());
+        KindTraits<Record>::Note(database, record);
         ++renamed;
         break;
     case CSyncOperation::remove: {
@@ -701,8 +712,8 @@ int Synchronize(CLibraryDatabase& database, QStringList folders, CSyncResults& r
         results.m_dElapsedSeconds += counter.GetElapsedTime();
     }
 
-    if (results.AnySongCounter() || results.AnyLessonCounter())
-        database.SetModified(true);
+    // Every change above named its record or was an add or a removal, each of which marks
+    // the library modified: the search index refreshes those records alone.
     results.m_outcome = syncCompleted;
     CloseWindow(window);
     return 1;

@@ -273,3 +273,153 @@ TEST(RecordSearchIndex, FollowsEveryChangeOfTheLibrary)
     index.FindSongs(database, "", songSearchAll, songs);
     EXPECT_TRUE(songs.empty());
 }
+
+namespace {
+
+// Every search the lists can make, compared with the record-by-record search.
+void ExpectSameAsRecordSearch(CRecordSearchIndex& index, const CLibraryDatabase& database,
+                              const std::vector<std::string>& patterns, const char* step)
+{
+    std::vector<CSongRecord*> songs;
+    std::vector<CLessonRecord*> lessons;
+    for (const std::string& pattern : patterns) {
+        for (int field = songSearchAll; field < SONG_SEARCH_FIELD_COUNT; ++field) {
+            ASSERT_TRUE(index.FindSongs(database, pattern, field, songs));
+            ASSERT_EQ(songs, SongsBySearch(database, pattern, field))
+                << step << ": '" << pattern << "' field " << field;
+        }
+        for (int field = lessonSearchAll; field < LESSON_SEARCH_FIELD_COUNT; ++field) {
+            ASSERT_TRUE(index.FindLessons(database, pattern, field, lessons));
+            ASSERT_EQ(lessons, LessonsBySearch(database, pattern, field))
+                << step << ": '" << pattern << "' field " << field;
+        }
+    }
+}
+
+} // namespace
+
+// The copy is brought up to date block by block from the records the database names. A
+// kept block whose record changed, a copied record taken from the wrong place, a removed
+// record left in (or its neighbour dropped), an added record made where a removed one lay
+// and taken for it, slivers of blocks, or a change the database did not name (a plain
+// SetModified) handled as a named one would each give other matches than the
+// record-by-record search in one of these rounds.
+TEST(RecordSearchIndex, UpdatedCopyGivesTheSameMatchesAfterEachChange)
+{
+    std::mt19937 rng(11);
+    CLibraryDatabase database;
+    const size_t initial = 5 * CRecordSearchIndex::BLOCK_RECORDS + 17;
+    for (size_t i = 0; i < initial; ++i) {
+        database.AddSong(RandomSong(rng));
+        if (i % 3 == 0) {
+            auto lesson = std::make_unique<CLessonRecord>();
+            lesson->SetTitle(RandomText(rng, 20));
+            lesson->SetSubtitle(RandomText(rng, 20));
+            lesson->SetAuthor(RandomText(rng, 10));
+            database.AddLesson(std::move(lesson));
+        }
+    }
+    std::vector<std::string> patterns = {"the", "\xc9t\xc9", "zq", "", "s s"};
+    for (int i = 0; i < 6; ++i)
+        patterns.push_back(RandomText(rng, 1 + i % 4));
+
+    CRecordSearchIndex index;
+    ExpectSameAsRecordSearch(index, database, patterns, "first copy");
+    ASSERT_EQ(index.GetBuildCount(), 2u);
+    const auto pick = [&]() { return database.GetSongs()[rng() % database.GetSongCount()]; };
+
+    for (int round = 0; round < 12; ++round) {
+        // An edit or a refresh from the file: new fields, the record named.
+        for (int i = 0; i < 3; ++i) {
+            CSongRecord* song = pick();
+            song->SetTitle(RandomText(rng, 40) + "zq");
+            song->SetTranscriber(RandomText(rng, 12));
+            database.NoteSongChanged(song);
+        }
+        CLessonRecord* lesson = database.GetLessons()[rng() % database.GetLessonCount()];
+        lesson->SetAuthor("ZQ " + RandomText(rng, 8));
+        database.NoteLessonChanged(lesson);
+        // Removals here and there, the first and last records among them now and then,
+        // then adds, which the allocator may place where a removed record lay.
+        for (int i = 0; i < 5; ++i)
+            database.RemoveSong(pick());
+        if (round % 4 == 0)
+            database.RemoveSong(database.GetSongs().front());
+        if (round % 4 == 1)
+            database.RemoveSong(database.GetSongs().back());
+        for (int i = 0; i < 4; ++i) {
+            auto song = RandomSong(rng);
+            song->SetArtist(song->GetArtist() + "zq");
+            database.AddSong(std::move(song));
+        }
+        ExpectSameAsRecordSearch(index, database, patterns, "after named changes");
+    }
+    EXPECT_EQ(index.GetBuildCount(), 2u) << "named changes update the copy instead of making it anew";
+    EXPECT_GE(index.GetUpdateCount(), 24u);
+
+    // A field changed without naming the record: only a new copy can see it.
+    CSongRecord* quiet = pick();
+    quiet->SetAlbum("Unnamed QZX change");
+    database.SetModified();
+    std::vector<CSongRecord*> songs;
+    index.FindSongs(database, "qzx", songSearchAlbum, songs);
+    EXPECT_EQ(songs, std::vector<CSongRecord*>{quiet});
+    EXPECT_EQ(index.GetBuildCount(), 3u);
+
+    // A bulk removal (a folder taken out of the library) and a Clear followed by adds.
+    while (database.GetSongCount() > CRecordSearchIndex::BLOCK_RECORDS / 3)
+        database.RemoveSong(database.GetSongs()[database.GetSongCount() / 2]);
+    ExpectSameAsRecordSearch(index, database, patterns, "after a bulk removal");
+    database.Clear();
+    for (int i = 0; i < 40; ++i)
+        database.AddSong(RandomSong(rng));
+    ExpectSameAsRecordSearch(index, database, patterns, "after a Clear and adds");
+}
+
+// The journal behind the updates: what it names, and when it must admit that it does not
+// know (a change that named no record, a revision from before it, another database's).
+TEST(LibraryDatabaseJournal, NamesAddedAndChangedRecordsUntilAnUnnamedChange)
+{
+    CLibraryDatabase database;
+    CSongRecord* a = database.AddSong(std::make_unique<CSongRecord>());
+    const uint64_t afterA = database.GetRevision();
+    database.SetModified(false);
+    CSongRecord* b = database.AddSong(std::make_unique<CSongRecord>());
+    CLessonRecord* lesson = database.AddLesson(std::make_unique<CLessonRecord>());
+    database.NoteSongChanged(a);
+    EXPECT_TRUE(database.IsModified()) << "a named change marks the library modified";
+    EXPECT_NE(database.GetRevision(), afterA);
+
+    std::vector<const CSongRecord*> songs;
+    std::vector<const CLessonRecord*> lessons;
+    ASSERT_TRUE(database.GetSongsChangedSince(afterA, songs));
+    EXPECT_EQ(songs, (std::vector<const CSongRecord*>{b, a}));
+    ASSERT_TRUE(database.GetLessonsChangedSince(afterA, lessons));
+    EXPECT_EQ(lessons, std::vector<const CLessonRecord*>{lesson});
+    ASSERT_TRUE(database.GetSongsChangedSince(database.GetRevision(), songs));
+    EXPECT_TRUE(songs.empty());
+
+    // A removal changes the revision but names nothing: the lists simply lose the record.
+    const uint64_t beforeRemoval = database.GetRevision();
+    database.RemoveSong(b);
+    EXPECT_NE(database.GetRevision(), beforeRemoval);
+    ASSERT_TRUE(database.GetSongsChangedSince(beforeRemoval, songs));
+    EXPECT_TRUE(songs.empty());
+
+    database.NoteSongChanged(nullptr);
+    ASSERT_TRUE(database.GetSongsChangedSince(beforeRemoval, songs));
+    EXPECT_TRUE(songs.empty()) << "null names nothing";
+
+    const uint64_t beforeUnnamed = database.GetRevision();
+    database.SetModified();
+    EXPECT_FALSE(database.GetSongsChangedSince(beforeUnnamed, songs));
+    EXPECT_FALSE(database.GetLessonsChangedSince(afterA, lessons));
+    EXPECT_TRUE(database.GetSongsChangedSince(database.GetRevision(), songs));
+
+    CLibraryDatabase other;
+    EXPECT_FALSE(database.GetSongsChangedSince(other.GetRevision(), songs))
+        << "a revision of a later database is not one of this";
+    const uint64_t beforeClear = database.GetRevision();
+    database.Clear();
+    EXPECT_FALSE(database.GetSongsChangedSince(beforeClear, songs));
+}
