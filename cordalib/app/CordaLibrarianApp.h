@@ -18,6 +18,8 @@
 
 #include <functional>
 
+class CKeyboardSettings;
+
 class CCordaLibrarianApp {
 public:
     static constexpr const char* COMPANY_NAME = "Corda Software";
@@ -124,6 +126,10 @@ public:
     CStartupSettings& GetStartupSettings() { return m_startup; }
     CSystemTraySettings& GetSystemTraySettings() { return m_systemTray; }
     CWindowSettings& GetWindowSettings() { return m_windowSettings; }
+    // The user's keyboard shortcuts, once the keyboard layer installed them
+    // (InstallKeyboardSettings); null before, and in programs without windows.
+    CKeyboardSettings* GetKeyboardSettings() const { return m_pKeyboardSettings; }
+    void SetKeyboardSettings(CKeyboardSettings* settings) { m_pKeyboardSettings = settings; }
 
 protected:
     // Where a program with windows adds its own start-up steps to InitCore: after the
@@ -153,6 +159,7 @@ private:
     CWindowSettings m_windowSettings;
     StatusCallback m_statusCallback;
     std::function<bool()> m_loadKeyboard;
+    CKeyboardSettings* m_pKeyboardSettings = nullptr;
     QString m_strDamagedDatabasePath;
 };
 

@@ -126,6 +126,7 @@ bool CKeyboardSettings::SetKeyboardMappingScheme(const CKeyboardMappingScheme& s
 void InstallKeyboardSettings(CCordaLibrarianApp& app, CKeyboardSettings& settings)
 {
     app.SetLoadKeyboardSettingsFunction([&settings] { return settings.Load(); });
+    app.SetKeyboardSettings(&settings);
 }
 
 int ApplyKeyboardScheme(const CKeyboardMappingScheme& scheme, const QList<QAction*>& actions)

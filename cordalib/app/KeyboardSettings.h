@@ -47,8 +47,9 @@ private:
     CKeyboardMappingScheme m_scheme;
 };
 
-// Makes the application's start-up step "Loading keyboard settings..." load these settings.
-// The settings must live as long as the application object.
+// Makes the application's start-up step "Loading keyboard settings..." load these settings,
+// and makes them the application's (GetKeyboardSettings), where the keyboard options find
+// them. The settings must live as long as the application object.
 void InstallKeyboardSettings(CCordaLibrarianApp& app, CKeyboardSettings& settings);
 
 // The main window's keys, after it is built and after the keyboard options are applied:

@@ -87,6 +87,8 @@ bool CSearchSettings::SetEnableAutoResults(bool enable, bool save)
 
 bool CSearchSettings::SetAutoResultsDelay(uint32_t delay, bool save)
 {
+    if (delay > MAX_AUTORESULTS_DELAY)
+        return false;
     m_nAutoResultsDelay = delay;
     return WriteInt(SECTION, AUTORESULTS_DELAY, delay, save);
 }

@@ -104,6 +104,8 @@ public:
     static constexpr const char* SECTION = "Search";
     static constexpr const char* ENABLE_AUTORESULTS = "Enable AutoResults";
     static constexpr const char* AUTORESULTS_DELAY = "AutoResults Delay";
+    // The longest delay the options offer; a longer one is refused by the setter.
+    static constexpr uint32_t MAX_AUTORESULTS_DELAY = 5000;
 
     using CSettingsGroup::CSettingsGroup;
     void Load() override;
@@ -112,6 +114,7 @@ public:
     // Milliseconds between the last keystroke and the automatic search.
     uint32_t GetAutoResultsDelay() const { return m_nAutoResultsDelay; }
     bool SetEnableAutoResults(bool enable, bool save);
+    // False, and nothing changed, for a delay above MAX_AUTORESULTS_DELAY.
     bool SetAutoResultsDelay(uint32_t delay, bool save);
 
 private:

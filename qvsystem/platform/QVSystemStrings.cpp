@@ -13,7 +13,7 @@
 //   21700..21709  the about box (IDS_QV_ABOUT_*, controls/QVAboutDlg.h)
 //   22910..22914  the key capture dialog and the shortcut list (controls/CaptureShortcutKeyDlg.h,
 //                 controls/KeyboardShortcutListCtrl.h)
-//   21401, 21403  field validation texts (number range, address)
+//   21401..21405  field validation texts (number range, address, drop-down choice)
 //   22850..22885  the update check, its reminder and settings dialogs, the socket layer
 //   25000 + code  HTTP status texts (25000: unknown code)
 //   30000 + code  Windows Sockets error texts and the socket layer's own (30000: unknown)
@@ -107,6 +107,8 @@ const CStringTable& AfxGetQVSystemStringTable()
         {IDS_QV_VALIDATE_NUMBER_RANGE, "The value in this field must be a number between %1!d! and %2!d!"},
         {IDS_QV_VALIDATE_URL, "The value in this field must be a valid URL prefixed with a scheme such as "
                               "http://, mailto: or ftp://.\nFor example: http://www.example.com/"},
+        {IDS_QV_VALIDATE_SELECT_ITEM, "You must select an item from this field's drop-down list.\nTo display "
+                                      "the drop-down list, click the down arrow button at the end of the field"},
 
         {IDS_QV_UPDATE_CHECK_ERROR, "An error has occurred while checking for updates.\r\n\r\n%1"},
         {IDS_QV_UPDATE_SOCKET_ACTIVE, "A connection socket is already active."},

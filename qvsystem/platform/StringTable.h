@@ -76,6 +76,7 @@ inline constexpr unsigned IDS_QV_COLUMNS_NONE_CHECKED = 22707;
 // Field validation texts of dialogs and options pages.
 inline constexpr unsigned IDS_QV_VALIDATE_NUMBER_RANGE = 21401; // "... a number between %1!d! and %2!d!"
 inline constexpr unsigned IDS_QV_VALIDATE_URL = 21403; // "... a valid URL prefixed with a scheme ..."
+inline constexpr unsigned IDS_QV_VALIDATE_SELECT_ITEM = 21405; // "You must select an item from ... drop-down list..."
 // The update check, its reminder and settings dialogs, and the socket layer.
 inline constexpr unsigned IDS_QV_UPDATE_CHECK_ERROR = 22850; // "An error has occurred while checking ...%1"
 inline constexpr unsigned IDS_QV_UPDATE_SOCKET_ACTIVE = 22851;
