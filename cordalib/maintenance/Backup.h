@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
 
 class CLibraryDatabase;
@@ -29,6 +30,13 @@ public:
     double m_dElapsedSeconds = 0.0;
     backupOutcome m_outcome = backupCompleted;
 };
+
+// The files are deflated by helper threads ahead of the one thread that writes the
+// entries in order. threads: -1 (the default) one per core, 0 none (each file deflated
+// as it is written), otherwise that many.
+void SetBackupDeflateThreads(int threads);
+// The most files that the last run held read or deflated ahead of the writer.
+size_t GetBackupPeakFilesInFlight();
 
 // The name of a library file inside the archive: its path with the root removed.
 QString GetBackupEntryName(const QString& path);

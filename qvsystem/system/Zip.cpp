@@ -13,6 +13,7 @@
 
 #include <minizip/zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -246,12 +247,153 @@ void* AfxOpenZipFile(const QString& path, int append)
     return OpenArchive(path, append);
 }
 
+namespace {
+
+// Entries carry the time they were written, in UTC.
+zip_fileinfo EntryInformation()
+{
+    zip_fileinfo info = {};
+    const time_t now = std::time(nullptr);
+    tm utc = {};
+    gmtime_r(&now, &utc);
+    info.tmz_date.tm_sec = static_cast<uInt>(utc.tm_sec);
+    info.tmz_date.tm_min = static_cast<uInt>(utc.tm_min);
+    info.tmz_date.tm_hour = static_cast<uInt>(utc.tm_hour);
+    info.tmz_date.tm_mday = static_cast<uInt>(utc.tm_mday);
+    info.tmz_date.tm_mon = static_cast<uInt>(utc.tm_mon);
+    info.tmz_date.tm_year = static_cast<uInt>(utc.tm_year + 1900);
+    info.dosDate = 0;
+    info.internal_fa = 0;
+    info.external_fa = 0;
+    return info;
+}
+
+int OpenEntry(ZipArchive& archive, const QString& name, int level, bool raw, bool zip64)
+{
+    const zip_fileinfo info = EntryInformation();
+    const std::string text = AfxUnicodeToAnsi(name);
+    return zipOpenNewFileInZip3_64(archive.writer, text.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                   Z_DEFLATED, level, raw ? 1 : 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                   Z_DEFAULT_STRATEGY, nullptr, 0, zip64 ? 1 : 0);
+}
+
+bool ValidLevel(int level)
+{
+    return level >= Z_DEFAULT_COMPRESSION && level <= Z_BEST_COMPRESSION;
+}
+
+} // namespace
+
+int AfxDeflateFileForZip(const QString& sourcePath, int level, uint64_t maxSize, CZipDeflatedFile& out,
+                         QString& errorText)
+{
+    errorText.clear();
+    out = CZipDeflatedFile();
+    out.m_sourcePath = sourcePath;
+    out.m_level = level;
+    if (!ValidLevel(level)) {
+        errorText = AfxGetZipErrorText(ZIP_PARAMERROR);
+        return ZIP_PARAMERROR;
+    }
+    CFile source;
+    CFileException openError;
+    if (!source.Open(sourcePath, CFile::modeRead | CFile::shareExclusive | CFile::osSequentialScan,
+                     &openError)) {
+        errorText = FileErrorText(openError);
+        return ZIP_INTERNALERROR;
+    }
+    std::vector<unsigned char> input;
+    try {
+        const uint64_t length = source.GetLength();
+        if (length > maxSize)
+            return ZIP_OK; // added from its source by the writer, a block at a time
+        // The length may change while the file is read: what is read is what goes in.
+        input.resize(static_cast<size_t>(length));
+        size_t filled = 0;
+        for (;;) {
+            if (filled == input.size())
+                input.resize(filled + COPY_BLOCK_SIZE);
+            const unsigned count =
+                source.Read(input.data() + filled,
+                            static_cast<unsigned>(std::min<size_t>(input.size() - filled, 1u << 20)));
+            if (count == 0)
+                break;
+            filled += count;
+            if (filled > maxSize)
+                return ZIP_OK; // it grew past what is held: the writer streams it
+        }
+        input.resize(filled);
+    } catch (const CFileException& e) {
+        errorText = FileErrorText(e);
+        return ZIP_INTERNALERROR;
+    }
+
+    z_stream stream = {};
+    if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) {
+        errorText = AfxGetZipErrorText(ZIP_INTERNALERROR);
+        return ZIP_INTERNALERROR;
+    }
+    out.m_data.resize(deflateBound(&stream, static_cast<uLong>(input.size())));
+    stream.next_in = input.data();
+    stream.avail_in = static_cast<uInt>(input.size());
+    stream.next_out = out.m_data.data();
+    stream.avail_out = static_cast<uInt>(out.m_data.size());
+    const int deflated = deflate(&stream, Z_FINISH);
+    out.m_data.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (deflated != Z_STREAM_END) {
+        out.m_data.clear();
+        errorText = AfxGetZipErrorText(ZIP_INTERNALERROR);
+        return ZIP_INTERNALERROR;
+    }
+    out.m_size = input.size();
+    out.m_crc = static_cast<uint32_t>(crc32(0L, input.data(), static_cast<uInt>(input.size())));
+    out.m_bDeflated = true;
+    return ZIP_OK;
+}
+
+int AfxAddDeflatedFileToZipFile(void* archiveHandle, const CZipDeflatedFile& file, const QString& nameInZip,
+                                QString& errorText)
+{
+    errorText.clear();
+    auto* archive = static_cast<ZipArchive*>(archiveHandle);
+    if (!archive || !ValidLevel(file.m_level)) {
+        errorText = AfxGetZipErrorText(ZIP_PARAMERROR);
+        return ZIP_PARAMERROR;
+    }
+    if (!file.m_bDeflated)
+        return AfxAddFileToZipFile(archiveHandle, file.m_sourcePath, nameInZip, file.m_level, errorText);
+
+    int result =
+        OpenEntry(*archive, nameInZip.isEmpty() ? file.m_sourcePath : nameInZip, file.m_level, true, false);
+    if (result != ZIP_OK) {
+        errorText = AfxGetZipErrorText(result);
+        return result;
+    }
+    constexpr size_t piece = 1u << 20;
+    for (size_t done = 0; done < file.m_data.size(); done += piece) {
+        const auto count = static_cast<unsigned>(std::min(piece, file.m_data.size() - done));
+        const int written = zipWriteInFileInZip(archive->writer, file.m_data.data() + done, count);
+        if (written < 0) {
+            result = written;
+            errorText = AfxGetZipErrorText(written);
+            break;
+        }
+    }
+    const int closed = zipCloseFileInZipRaw64(archive->writer, file.m_size, file.m_crc);
+    if (result == ZIP_OK && closed != ZIP_OK) {
+        result = closed;
+        errorText = AfxGetZipErrorText(closed);
+    }
+    return result;
+}
+
 int AfxAddFileToZipFile(void* archiveHandle, const QString& sourcePath, const QString& nameInZip, int level,
                         QString& errorText)
 {
     errorText.clear();
     auto* archive = static_cast<ZipArchive*>(archiveHandle);
-    if (!archive || level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION) {
+    if (!archive || !ValidLevel(level)) {
         errorText = AfxGetZipErrorText(ZIP_PARAMERROR);
         return ZIP_PARAMERROR;
     }
@@ -273,26 +415,8 @@ int AfxAddFileToZipFile(void* archiveHandle, const QString& sourcePath, const QS
         return ZIP_INTERNALERROR;
     }
 
-    // Entries carry the time they were written, in UTC.
-    zip_fileinfo info = {};
-    const time_t now = std::time(nullptr);
-    tm utc = {};
-    gmtime_r(&now, &utc);
-    info.tmz_date.tm_sec = static_cast<uInt>(utc.tm_sec);
-    info.tmz_date.tm_min = static_cast<uInt>(utc.tm_min);
-    info.tmz_date.tm_hour = static_cast<uInt>(utc.tm_hour);
-    info.tmz_date.tm_mday = static_cast<uInt>(utc.tm_mday);
-    info.tmz_date.tm_mon = static_cast<uInt>(utc.tm_mon);
-    info.tmz_date.tm_year = static_cast<uInt>(utc.tm_year + 1900);
-    info.dosDate = 0;
-    info.internal_fa = 0;
-    info.external_fa = 0;
-
-    const std::string name = AfxUnicodeToAnsi(nameInZip.isEmpty() ? sourcePath : nameInZip);
-    const int zip64 = size >= 0xFFFFFFFFu ? 1 : 0;
-    int result = zipOpenNewFileInZip3_64(archive->writer, name.c_str(), &info, nullptr, 0, nullptr, 0,
-                                         nullptr, Z_DEFLATED, level, 0, -MAX_WBITS, DEF_MEM_LEVEL,
-                                         Z_DEFAULT_STRATEGY, nullptr, 0, zip64);
+    int result =
+        OpenEntry(*archive, nameInZip.isEmpty() ? sourcePath : nameInZip, level, false, size >= 0xFFFFFFFFu);
     if (result != ZIP_OK) {
         errorText = AfxGetZipErrorText(result);
         return result;

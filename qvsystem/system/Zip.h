@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 // Result codes of the zip writer.
 inline constexpr int QV_ZIP_OK = 0;
 inline constexpr int QV_ZIP_ERRNO = -1; // a C runtime error (errno)
@@ -29,6 +32,37 @@ QVSYSTEM_EXPORT void* AfxOpenZipFile(const QString& path, int append = QV_ZIP_AP
 // set. A failed entry leaves the archive open.
 QVSYSTEM_EXPORT int AfxAddFileToZipFile(void* archiveHandle, const QString& sourcePath,
                                         const QString& nameInZip, int level, QString& errorText);
+
+// A file deflated ahead of its entry: the compressed bytes with the size and CRC of the
+// source, made on any thread so that several files are compressed at once while one
+// thread writes the entries in their order.
+class QVSYSTEM_EXPORT CZipDeflatedFile {
+public:
+    QString m_sourcePath;
+    int m_level = -1;
+    // False when the file was larger than the caller wanted held in memory: it is then
+    // added from its source as AfxAddFileToZipFile adds it.
+    bool m_bDeflated = false;
+    uint64_t m_size = 0;
+    uint32_t m_crc = 0;
+    std::vector<unsigned char> m_data;
+};
+
+// Reads and deflates one file with the parameters of AfxAddFileToZipFile (level -1 or 0
+// to 9); safe on several threads at once. A file of more than maxSize bytes is only
+// looked at (m_bDeflated false). Returns 0, or a result code with errorText set: the
+// invalid-parameter code for a bad level, the internal-error code with the file error's
+// text when the source cannot be opened or read.
+QVSYSTEM_EXPORT int AfxDeflateFileForZip(const QString& sourcePath, int level, uint64_t maxSize,
+                                         CZipDeflatedFile& out, QString& errorText);
+
+// Adds a file made by AfxDeflateFileForZip as the entry nameInZip (an empty name: the
+// source path): the compressed bytes go in as they are (the writer's raw mode), with the
+// entry information, method and level of AfxAddFileToZipFile, so the archive reads the
+// same as one written by it. A file that was not deflated is added from its source.
+// Returns 0, or a result code with errorText set.
+QVSYSTEM_EXPORT int AfxAddDeflatedFileToZipFile(void* archiveHandle, const CZipDeflatedFile& file,
+                                                const QString& nameInZip, QString& errorText);
 
 // Writes the central directory and closes the archive; 0 on success. After a failure the
 // file that the archive was to replace is left as it was.

@@ -193,6 +193,106 @@ TEST_F(BackupTest, ArchiveThatCannotBeCreatedIsRefused)
     EXPECT_EQ(window.calls, std::vector<std::string>{"ShowMessage"});
 }
 
+namespace {
+
+// Restores the default number of deflating helpers after a test that sets it.
+struct DeflateThreads {
+    explicit DeflateThreads(int threads) { SetBackupDeflateThreads(threads); }
+    ~DeflateThreads() { SetBackupDeflateThreads(-1); }
+};
+
+} // namespace
+
+// Helpers deflate files ahead of the writer: entries out of order, a file written twice
+// or lost, a file too large to hold that is not streamed, an error line for the wrong
+// file, or more files held than the window allows would each show against the archive
+// written without helpers.
+TEST_F(BackupTest, HelpersGiveTheSameArchiveInTheSameOrderWithFewFilesHeld)
+{
+    const QString a = Folder("A");
+    for (int i = 0; i < 60; ++i) {
+        const QByteArray body(1000 + 997 * i, static_cast<char>('a' + i % 26));
+        if (i % 7 == 3)
+            Write(QStringLiteral("A/L%1/lesson%2.crd").arg(i % 3).arg(i),
+                  CrdWriter::Lesson(std::to_string(i)));
+        else
+            Write(QStringLiteral("A/S%1/song%2.crd").arg(i % 4).arg(i),
+                  CrdWriter::Song(std::to_string(i), "Artist", "Album", 2000, body));
+    }
+    // Over the size a helper holds in memory.
+    Write("A/huge.crd", CrdWriter::Song("Huge", "Artist", "Album", 2000, QByteArray(5 << 20, 'h')));
+    CSyncResults synced;
+    ASSERT_EQ(Synchronize(m_database, {a}, synced, nullptr), 1);
+    ASSERT_EQ(m_database.GetSongCount() + m_database.GetLessonCount(), 61u);
+    SaveDatabase();
+    const QString missing = m_database.GetSongs()[5]->GetPath();
+    const QByteArray kept = corda::test::ReadAll(missing);
+    ASSERT_TRUE(QFile::remove(missing));
+
+    QStringList expected{"library.cordb " + Md5(m_databasePath)};
+    for (const CSongRecord* song : m_database.GetSongs()) {
+        if (song->GetPath() != missing)
+            expected.append(song->GetPath().mid(1) + ' ' + Md5(song->GetPath()));
+    }
+    for (const CLessonRecord* lesson : m_database.GetLessons())
+        expected.append(lesson->GetPath().mid(1) + ' ' + Md5(lesson->GetPath()));
+
+    for (int threads : {0, 1, 3}) {
+        DeflateThreads helpers(threads);
+        const QString archive = Path(QStringLiteral("helpers-%1.zip").arg(threads));
+        ScriptedWindow window;
+        CBackupResults results;
+        ASSERT_TRUE(Backup(m_database, m_databasePath, archive, results, &window)) << threads;
+        EXPECT_EQ(results.m_nFilesBackedUp, 61u);
+        ASSERT_EQ(results.m_errors.size(), 1);
+        EXPECT_TRUE(results.m_errors[0].startsWith(missing + " - ")) << results.m_errors[0].toStdString();
+        EXPECT_EQ(window.steps, 62);
+        EXPECT_EQ(ReadArchive(archive), expected) << threads << " helpers";
+        int exitCode = -1;
+        corda::test::RunCommand(QStringLiteral("unzip -tqq '%1'").arg(archive), &exitCode);
+        EXPECT_EQ(exitCode, 0) << "unzip -t";
+        EXPECT_LE(GetBackupPeakFilesInFlight(), static_cast<size_t>(2 * threads + 2));
+        if (threads > 0) {
+            EXPECT_GT(GetBackupPeakFilesInFlight(), 0u);
+        }
+    }
+    corda::test::WriteAll(missing, kept);
+}
+
+// Cancel while helpers are ahead of the writer: no archive appears, the one it was to
+// replace stays byte for byte, no temporary file is left beside it, and the files the
+// helpers had deflated beyond the cancel point are not counted.
+TEST_F(BackupTest, CancelWithHelpersAheadKeepsTheOldArchive)
+{
+    const QString a = Folder("A");
+    for (int i = 0; i < 40; ++i)
+        Write(QStringLiteral("A/%1.crd").arg(i),
+              CrdWriter::Song(std::to_string(i), "Artist", "Album", 2000, QByteArray(20000, 'x')));
+    CSyncResults synced;
+    ASSERT_EQ(Synchronize(m_database, {a}, synced, nullptr), 1);
+    SaveDatabase();
+    DeflateThreads helpers(2);
+
+    const QString fresh = Path("fresh.zip");
+    ScriptedWindow first;
+    first.cancelAtCheck = 10;
+    CBackupResults results;
+    EXPECT_FALSE(Backup(m_database, m_databasePath, fresh, results, &first));
+    EXPECT_EQ(results.m_outcome, backupCancelled);
+    EXPECT_EQ(results.m_nFilesBackedUp, 10u);
+    EXPECT_FALSE(QFile::exists(fresh));
+
+    const QString archive = Path("old.zip");
+    corda::test::WriteAll(archive, "an older backup");
+    ScriptedWindow second;
+    second.cancelAtCheck = 25;
+    EXPECT_FALSE(Backup(m_database, m_databasePath, archive, results, &second));
+    EXPECT_EQ(results.m_nFilesBackedUp, 25u);
+    EXPECT_EQ(corda::test::ReadAll(archive), QByteArray("an older backup"));
+    const QStringList left = QDir(QFileInfo(archive).path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left.filter(".zip").size(), 1) << left.join(' ').toStdString();
+}
+
 TEST(BackupEntryNameTest, RootIsRemovedAndNamesCannotClimbOut)
 {
     EXPECT_EQ(GetBackupEntryName("/home/me/Tabs/song.crd"), "home/me/Tabs/song.crd");

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,8 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -342,4 +345,108 @@ TEST_F(ZipTest, AddToExistingArchive)
     const QString text = Source(QStringLiteral("notes.txt"), QByteArray("not a zip file"));
     EXPECT_EQ(AfxOpenZipFile(text, QV_ZIP_APPEND_ADDINZIP), nullptr);
     EXPECT_EQ(corda::test::ReadAll(text), QByteArray("not a zip file"));
+}
+
+// Files deflated ahead of their entry, on several threads at once, then written in raw
+// mode: a wrong CRC or size in the entry, a stream cut short, a level that differs from
+// the plain path's, or a file too large to hold that is lost instead of streamed would
+// each show up against the same files added the plain way.
+TEST_F(ZipTest, DeflatedAheadGivesTheSameEntriesAsThePlainPath)
+{
+    struct Item {
+        QString source;
+        QString name;
+        int level;
+    };
+    std::vector<Item> items = {
+        {Source(QStringLiteral("empty.crd"), QByteArray()), QStringLiteral("a/empty.crd"), -1},
+        {Source(QStringLiteral("big.bin"), Pattern(300 * 1024, 9)), QStringLiteral("b/big.bin"), 9},
+        {Source(QStringLiteral("stored.crd"), Pattern(7000, 4)), QStringLiteral("stored.crd"), 0},
+        // Larger than the 64 KB the caller holds: added from its source.
+        {Source(QStringLiteral("held-back.bin"), Pattern(200 * 1024, 2)), QStringLiteral("c/held.bin"), -1},
+    };
+    for (int i = 0; i < 24; ++i)
+        items.push_back({Source(QStringLiteral("f%1.crd").arg(i), Pattern(1000 + i * 1500, 20 + i)),
+                         QStringLiteral("many/f%1.crd").arg(i), i % 10 - 1});
+
+    // Each file deflated on one of four threads, as the backup's helpers do.
+    std::vector<CZipDeflatedFile> files(items.size());
+    std::vector<int> results(items.size(), -1);
+    std::vector<QString> errors(items.size());
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (size_t i = t; i < items.size(); i += 4)
+                results[i] =
+                    AfxDeflateFileForZip(items[i].source, items[i].level, 64 * 1024, files[i], errors[i]);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (size_t i = 0; i < items.size(); ++i) {
+        ASSERT_EQ(results[i], 0) << items[i].name.toStdString() << ": " << errors[i].toStdString();
+        EXPECT_EQ(files[i].m_bDeflated, QFileInfo(items[i].source).size() <= 64 * 1024) << i;
+    }
+    EXPECT_EQ(files[2].m_size, 7000u);
+
+    const QString raw = Path(QStringLiteral("raw.zip"));
+    const QString plain = Path(QStringLiteral("plain.zip"));
+    void* rawZip = AfxOpenZipFile(raw);
+    void* plainZip = AfxOpenZipFile(plain);
+    ASSERT_NE(rawZip, nullptr);
+    ASSERT_NE(plainZip, nullptr);
+    for (size_t i = 0; i < items.size(); ++i) {
+        QString error;
+        EXPECT_EQ(AfxAddDeflatedFileToZipFile(rawZip, files[i], items[i].name, error), 0)
+            << error.toStdString();
+        EXPECT_EQ(AfxAddFileToZipFile(plainZip, items[i].source, items[i].name, items[i].level, error), 0);
+    }
+    ASSERT_EQ(AfxCloseZipFile(rawZip), 0);
+    ASSERT_EQ(AfxCloseZipFile(plainZip), 0);
+
+    EXPECT_TRUE(UnzipTestPasses(raw));
+    const std::vector<Entry> rawEntries = Inspect(raw);
+    const std::vector<Entry> plainEntries = Inspect(plain);
+    ASSERT_EQ(rawEntries.size(), items.size());
+    ASSERT_EQ(plainEntries.size(), items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(rawEntries[i].name, Ansi(items[i].name)) << i;
+        EXPECT_EQ(rawEntries[i].md5.toStdString(), corda::test::Md5sumOf(items[i].source)) << i;
+        EXPECT_EQ(rawEntries[i].method, 8);
+        EXPECT_EQ(rawEntries[i].name, plainEntries[i].name);
+    }
+    // The compressed bytes are deflate's with the same parameters: the same sizes.
+    int exitCode = -1;
+    const QByteArray sizes = corda::test::RunCommand(
+        QStringLiteral("python3 -c \"import sys, zipfile\nfor p in sys.argv[1:]: print([(i.compress_size, "
+                       "i.flag_bits) for i in zipfile.ZipFile(p).infolist()])\" %1 %2")
+            .arg(ShellQuote(raw), ShellQuote(plain)),
+        &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    const QList<QByteArray> lines = sizes.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], lines[1]);
+}
+
+// What cannot be deflated: a missing source is the internal error with the file's text,
+// a bad level or handle the invalid-parameter code, and neither leaves an entry behind.
+TEST_F(ZipTest, DeflatedAheadRefusesWhatCannotBeRead)
+{
+    CZipDeflatedFile file;
+    QString error;
+    EXPECT_EQ(AfxDeflateFileForZip(Path(QStringLiteral("missing.crd")), -1, 1 << 20, file, error), -104);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(file.m_bDeflated);
+    const QString source = Source(QStringLiteral("one.crd"), Pattern(100, 1));
+    EXPECT_EQ(AfxDeflateFileForZip(source, 10, 1 << 20, file, error), -102);
+    EXPECT_EQ(AfxAddDeflatedFileToZipFile(nullptr, file, QStringLiteral("x"), error), -102);
+
+    const QString archive = Path(QStringLiteral("one.zip"));
+    void* zip = AfxOpenZipFile(archive);
+    ASSERT_NE(zip, nullptr);
+    ASSERT_EQ(AfxDeflateFileForZip(source, 6, 1 << 20, file, error), 0);
+    EXPECT_EQ(AfxAddDeflatedFileToZipFile(zip, file, QString(), error), 0);
+    ASSERT_EQ(AfxCloseZipFile(zip), 0);
+    const std::vector<Entry> entries = Inspect(archive);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, Ansi(source)) << "an empty name stands for the source path";
 }
