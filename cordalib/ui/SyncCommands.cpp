@@ -17,6 +17,7 @@
 #include "qvsystem/platform/OleDateTime.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
@@ -70,6 +71,9 @@ QString LogFolder(const CCordaLibrarianApp& app)
 {
     QString folder;
     app.GetFileLocation(fileLocationLogFiles, folder);
+    // A folder removed since start-up would keep the report from being written.
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
     return folder;
 }
 

@@ -477,6 +477,39 @@ TEST_F(SyncCommandsTest, CancelledRunAppliesAndShowsNothing)
     EXPECT_TRUE(QFileInfo::exists(m_app->GetDefaultDatabasePath()));
 }
 
+// A folder that has gone must refuse the run with string 17 over the main window, apply
+// nothing and show no result message after it.
+TEST_F(SyncCommandsTest, MissingFolderRefusesTheRun)
+{
+    const QString folder = Folder(QStringLiteral("Tabs"));
+    Write(QStringLiteral("Tabs/a.crd"), CrdWriter::Song("A"));
+    ASSERT_TRUE(m_app->SetSynchronizedFolders({folder, m_dir.path() + QStringLiteral("/Gone")}, false));
+    AddVanishedSong();
+
+    QString refusal;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool windowHidden = false;
+    CSyncResults results;
+    {
+        CModalAnswerer answerer;
+        answerer.Expect([&](QWidget& modal) {
+            windowHidden = FindTopLevel<CSyncProgressDlg>() == nullptr;
+            PressButton(QMessageBox::Ok, &refusal, &icon)(modal);
+        });
+        EXPECT_EQ(SyncCommands::OnToolsSynchronize(*m_frame, *m_app, &results), 0);
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(results.m_outcome, syncFolderMissing);
+    EXPECT_TRUE(
+        refusal.startsWith(QStringLiteral("One or more of the synchronization folders does not exist.")))
+        << refusal.toStdString();
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_TRUE(windowHidden) << "the progress window hides before the message";
+    EXPECT_EQ(Database().GetSongCount(), 1u);
+    EXPECT_EQ(Database().GetSongs().front()->GetTitle(), "Gone");
+    EXPECT_TRUE(m_frame->isEnabled());
+}
+
 // The progress window itself, driven as a run drives it: a busy loop that only asks for
 // Cancel must see the animation move and a Cancel clicked by a timer, quickly.
 TEST_F(SyncCommandsTest, ProgressWindowStaysLiveDuringABusyRun)
@@ -492,7 +525,7 @@ TEST_F(SyncCommandsTest, ProgressWindowStaysLiveDuringABusyRun)
     QElapsedTimer clock;
     clock.start();
     qint64 clickedAt = -1;
-    QTimer::singleShot(900, &window, [&] {
+    QTimer::singleShot(1500, &window, [&] {
         clickedAt = clock.elapsed();
         QTest::mouseClick(window.GetCancelButton(), Qt::LeftButton);
     });
@@ -506,11 +539,23 @@ TEST_F(SyncCommandsTest, ProgressWindowStaysLiveDuringABusyRun)
     ASSERT_GE(clickedAt, 0) << "the timer never ran during the busy loop";
     ASSERT_GE(seenAt, 0);
     EXPECT_LT(seenAt - clickedAt, 500);
-    // 400 ms a frame: at least two more frames in the 900 ms.
+    // 400 ms a frame (looked at every 200 ms): at least two more frames in 1.5 s.
     EXPECT_GE(frames.count(), 2);
     // Cancel keeps the window and stays set for the run to see again.
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.CheckCancelButton());
+    // Escape and the close button are Cancel too, and close nothing.
+    window.Destroy();
+    ASSERT_TRUE(window.Create());
+    EXPECT_FALSE(window.CheckCancelButton());
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.IsCancelPressed());
+    EXPECT_TRUE(window.isVisible());
+    window.Destroy();
+    ASSERT_TRUE(window.Create());
+    window.close();
+    EXPECT_TRUE(window.IsCancelPressed());
+    EXPECT_TRUE(window.isVisible());
 
     window.Hide();
     EXPECT_TRUE(m_frame->isEnabled());
