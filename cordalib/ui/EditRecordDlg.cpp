@@ -240,8 +240,15 @@ bool CEditRecordDlg::OnInitDialog()
 {
     CQVDialog::OnInitDialog();
     CAutoCompleteSettings& autoComplete = m_app.GetAutoCompleteSettings();
-    if (autoComplete.IsEnabled())
+    if (autoComplete.IsEnabled()) {
         EnableAutoCompleteControls(true, autoComplete.GetMRUListSize());
+    } else {
+        // Plain fields: no suggestions, and lists that were never loaded are not written.
+        CAutoCompleteEditSubKeyMap edits;
+        GetAutoCompleteEdits(edits);
+        for (const auto& [edit, key] : edits)
+            edit->EnableAutoCompletion(false);
+    }
     LoadData();
     return true;
 }
