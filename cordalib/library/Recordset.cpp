@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
@@ -64,6 +65,60 @@ template <typename T, typename Text> void SortByWideKey(std::vector<T*>& entries
         entries[i] = keyed[i].second;
 }
 
+// How many parts a list of n entries is worked on in: one per core for large lists, one
+// for small ones, whose work would not pay for starting threads.
+size_t ParallelParts(size_t n)
+{
+    constexpr size_t WORTH_THREADS = 32768;
+    if (n < WORTH_THREADS)
+        return 1;
+    const size_t cores = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+    return std::min(cores, n / (WORTH_THREADS / 2));
+}
+
+// work(p) for every part, each on a thread of its own but the first, which runs here.
+template <typename Work> void RunParts(size_t parts, const Work& work)
+{
+    std::vector<std::thread> helpers;
+    helpers.reserve(parts > 0 ? parts - 1 : 0);
+    for (size_t p = 1; p < parts; ++p)
+        helpers.emplace_back([&work, p] { work(p); });
+    if (parts > 0)
+        work(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+// The parts (as ParallelParts cut them, each sorted) merged pairwise into one sorted list.
+template <typename Item, typename Less>
+void MergeSortedParts(std::vector<Item>& items, std::vector<Item>& buffer, size_t parts, Less less)
+{
+    const size_t n = items.size();
+    std::vector<size_t> starts;
+    for (size_t p = 0; p <= parts; ++p)
+        starts.push_back(p * n / parts);
+    while (starts.size() > 2) {
+        buffer.resize(n);
+        std::vector<size_t> next;
+        const size_t runs = starts.size() - 1;
+        RunParts(runs / 2, [&](size_t pair) {
+            const auto at = [&](size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(starts[i]); };
+            std::merge(at(2 * pair), at(2 * pair + 1), at(2 * pair + 1), at(2 * pair + 2),
+                       buffer.begin() + static_cast<std::ptrdiff_t>(starts[2 * pair]), less);
+        });
+        for (size_t r = 0; r + 1 < runs; r += 2)
+            next.push_back(starts[r]);
+        if (runs % 2 == 1) {
+            std::copy(items.begin() + static_cast<std::ptrdiff_t>(starts[runs - 1]), items.end(),
+                      buffer.begin() + static_cast<std::ptrdiff_t>(starts[runs - 1]));
+            next.push_back(starts[runs - 1]);
+        }
+        next.push_back(n);
+        items.swap(buffer);
+        starts = std::move(next);
+    }
+}
+
 template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
 {
     const CTextCollation& collation = CTextCollation::Default();
@@ -83,42 +138,72 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         uint32_t length; // of the key in bytes
         void* entry;
     };
-    struct Scratch {
-        std::vector<std::string_view> texts;
+    // Large lists are keyed and sorted a part per core; the sorted parts are then merged.
+    struct Part {
         std::vector<uint64_t> words;
-        std::vector<Keyed> keyed;
         std::string key;
     };
+    struct Scratch {
+        std::vector<std::string_view> texts;
+        std::vector<Keyed> keyed;
+        std::vector<Keyed> merged;
+        std::vector<Part> parts;
+        std::vector<uint64_t> joined;
+    };
+    // The helpers reach the caller's buffers through these references, never through the
+    // thread-local itself, which is another object on their threads.
     static thread_local Scratch scratch;
-    std::vector<uint64_t>& words = scratch.words;
     std::vector<Keyed>& keyed = scratch.keyed;
-    std::string& key = scratch.key;
     std::vector<std::string_view>& texts = scratch.texts;
+    std::vector<Part>& parts = scratch.parts;
+    std::vector<Keyed>& merged = scratch.merged;
+    std::vector<uint64_t>& joined = scratch.joined;
     GatherTexts(
         entries, [field](const T& t) -> const std::string& { return t.*field; }, texts);
-    words.clear();
-    keyed.clear();
-    keyed.reserve(entries.size());
-    for (size_t e = 0; e < entries.size(); ++e) {
-        PrefetchText(texts, e);
-        key.clear();
-        collation.AppendSortKey(texts[e], key);
-        const size_t length = key.size();
-        const size_t count = (length + 7) / 8;
-        key.resize(count * 8, '\0');
-        const size_t offset = words.size();
-        for (size_t w = 0; w < count; ++w) {
-            uint64_t word;
-            std::memcpy(&word, key.data() + w * 8, sizeof word);
-            if constexpr (std::endian::native == std::endian::little)
-                word = __builtin_bswap64(word);
-            words.push_back(word);
+    const size_t n = entries.size();
+    const size_t partCount = ParallelParts(n);
+    if (parts.size() < partCount)
+        parts.resize(partCount);
+    keyed.resize(n);
+    const auto bounds = [&](size_t p) { return std::pair{p * n / partCount, (p + 1) * n / partCount}; };
+    RunParts(partCount, [&](size_t p) {
+        const auto [from, to] = bounds(p);
+        std::vector<uint64_t>& words = parts[p].words;
+        std::string& key = parts[p].key;
+        words.clear();
+        for (size_t e = from; e < to; ++e) {
+            PrefetchText(texts, e);
+            key.clear();
+            collation.AppendSortKey(texts[e], key);
+            const size_t length = key.size();
+            const size_t count = (length + 7) / 8;
+            key.resize(count * 8, '\0');
+            const size_t offset = words.size();
+            for (size_t w = 0; w < count; ++w) {
+                uint64_t word;
+                std::memcpy(&word, key.data() + w * 8, sizeof word);
+                if constexpr (std::endian::native == std::endian::little)
+                    word = __builtin_bswap64(word);
+                words.push_back(word);
+            }
+            // Keys are a few bytes per character of a record's text: far below these limits.
+            keyed[e] = {words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length),
+                        entries[e]};
         }
-        // Keys are a few bytes per character of a record's text: far below these limits.
-        keyed.push_back(
-            {words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length), entries[e]});
+    });
+    // One buffer of words for the comparisons: the parts' words one after another.
+    const uint64_t* base = parts[0].words.data();
+    if (partCount > 1) {
+        joined.clear();
+        for (size_t p = 0; p < partCount; ++p) {
+            const auto shift = static_cast<uint32_t>(joined.size());
+            const auto [from, to] = bounds(p);
+            for (size_t e = from; e < to; ++e)
+                keyed[e].offset += shift;
+            joined.insert(joined.end(), parts[p].words.begin(), parts[p].words.end());
+        }
+        base = joined.data();
     }
-    const uint64_t* base = words.data();
     const auto compare = [base](const Keyed& a, const Keyed& b) {
         if (a.first != b.first)
             return a.first < b.first ? -1 : 1;
@@ -131,12 +216,18 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         }
         return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
     };
+    const auto sortParts = [&](auto less) {
+        RunParts(partCount, [&](size_t p) {
+            const auto [from, to] = bounds(p);
+            std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(from),
+                      keyed.begin() + static_cast<std::ptrdiff_t>(to), less);
+        });
+        MergeSortedParts(keyed, merged, partCount, less);
+    };
     if (ascending)
-        std::sort(keyed.begin(), keyed.end(),
-                  [&](const Keyed& a, const Keyed& b) { return compare(a, b) < 0; });
+        sortParts([&](const Keyed& a, const Keyed& b) { return compare(a, b) < 0; });
     else
-        std::sort(keyed.begin(), keyed.end(),
-                  [&](const Keyed& a, const Keyed& b) { return compare(b, a) < 0; });
+        sortParts([&](const Keyed& a, const Keyed& b) { return compare(b, a) < 0; });
     for (size_t i = 0; i < keyed.size(); ++i)
         entries[i] = static_cast<T*>(keyed[i].entry);
 }
@@ -448,11 +539,52 @@ void BuildSummary(Recordset& recordset, const std::vector<Record*>& records, Key
         ++it->second->m_count;
     };
     if constexpr (isText) {
-        static thread_local std::vector<std::string_view> texts;
+        static thread_local std::vector<std::string_view> gathered;
+        std::vector<std::string_view>& texts = gathered; // the helpers use the caller's
         GatherTexts(records, keyOf, texts);
-        for (size_t i = 0; i < texts.size(); ++i) {
-            PrefetchText(texts, i);
-            count(texts[i]);
+        const size_t partCount = ParallelParts(texts.size());
+        if (partCount <= 1) {
+            for (size_t i = 0; i < texts.size(); ++i) {
+                PrefetchText(texts, i);
+                count(texts[i]);
+            }
+        } else {
+            // A part per core counts its own records; the counts are then added up and the
+            // groups made in the order their first record has in the list, as one pass
+            // would have made them.
+            struct Group {
+                size_t first;
+                uint64_t count;
+            };
+            std::vector<std::unordered_map<std::string_view, Group>> maps(partCount);
+            const size_t n = texts.size();
+            RunParts(partCount, [&](size_t p) {
+                for (size_t i = p * n / partCount; i < (p + 1) * n / partCount; ++i) {
+                    PrefetchText(texts, i);
+                    ++maps[p].try_emplace(texts[i], Group{i, 0}).first->second.count;
+                }
+            });
+            for (size_t p = 1; p < partCount; ++p) {
+                for (const auto& [text, group] : maps[p]) {
+                    auto [it, inserted] = maps[0].try_emplace(text, group);
+                    if (!inserted) {
+                        it->second.count += group.count;
+                        it->second.first = std::min(it->second.first, group.first);
+                    }
+                }
+            }
+            std::vector<std::pair<size_t, std::pair<std::string_view, uint64_t>>> ordered;
+            ordered.reserve(maps[0].size());
+            for (const auto& [text, group] : maps[0])
+                ordered.push_back({group.first, {text, group.count}});
+            std::sort(ordered.begin(), ordered.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (const auto& [first, group] : ordered) {
+                auto* summary = new Summary();
+                summary->*field = Key(group.first);
+                summary->m_count = group.second;
+                recordset.Add(summary);
+            }
         }
     } else {
         for (const Record* record : records)

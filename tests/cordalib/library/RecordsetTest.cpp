@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
 #include <vector>
@@ -274,4 +276,69 @@ TEST(RecordsetTest, TitlesSharingLongStartsSortByCollation)
         }
         EXPECT_GT(ties, 10);
     }
+}
+
+// Lists of tens of thousands of songs are keyed, sorted and counted a part per core: a
+// key word taken from the wrong part, a merge that drops, repeats or misorders entries,
+// or summary counts split between the parts' groups would show against the record
+// comparison and a plain count.
+TEST(RecordsetTest, LargeListsSortAndCountAsOnePass)
+{
+    std::mt19937 rng(23);
+    const std::string letters = "aAbB \xe9\xc9-";
+    const auto text = [&](int longest) {
+        std::string t = rng() % 3 == 0 ? "The " : "";
+        for (int i = 0, n = 1 + int(rng() % longest); i < n; ++i)
+            t.push_back(letters[rng() % letters.size()]);
+        return t;
+    };
+    std::vector<std::unique_ptr<CSongRecord>> songs;
+    std::map<std::string, uint64_t> artistCounts;
+    std::map<std::string, uint64_t> albumCounts;
+    for (int i = 0; i < 70001; ++i) {
+        const std::string artist = text(3);
+        const std::string album = text(5);
+        ++artistCounts[artist];
+        ++albumCounts[album];
+        songs.push_back(std::make_unique<CSongRecord>(i + 1, text(14).c_str(), artist.c_str(), album.c_str(),
+                                                      0, false, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      QString(), COleDateTime(), 0, nullptr, 0));
+    }
+    CSongRecordset set;
+    std::vector<CSongRecord*> all;
+    for (const auto& s : songs) {
+        set.Add(s.get());
+        all.push_back(s.get());
+    }
+    for (bool ascending : {true, false}) {
+        ASSERT_TRUE(set.Sort(songFieldTitle, ascending, true));
+        ASSERT_EQ(set.GetCount(), songs.size());
+        std::vector<CSongRecord*> sorted;
+        for (size_t i = 0; i < set.GetCount(); ++i) {
+            sorted.push_back(set.Get(i));
+            if (i > 0) {
+                const int order = CSongRecord::Compare(*set.Get(i - 1), *set.Get(i), songFieldTitle);
+                ASSERT_TRUE(ascending ? order <= 0 : order >= 0) << "at " << i;
+            }
+        }
+        std::sort(sorted.begin(), sorted.end());
+        std::vector<CSongRecord*> original = all;
+        std::sort(original.begin(), original.end());
+        ASSERT_EQ(sorted, original) << "every song once";
+    }
+
+    CArtistSummaryRecordset artists;
+    artists.Build(all);
+    CAlbumSummaryRecordset albums;
+    albums.Build(all);
+    std::map<std::string, uint64_t> seenArtists;
+    for (size_t i = 0; i < artists.GetCount(); ++i)
+        seenArtists[artists.Get(i)->m_artist] += artists.Get(i)->m_count;
+    std::map<std::string, uint64_t> seenAlbums;
+    for (size_t i = 0; i < albums.GetCount(); ++i)
+        seenAlbums[albums.Get(i)->m_album] += albums.Get(i)->m_count;
+    EXPECT_EQ(artists.GetCount(), artistCounts.size()) << "one group per exact text";
+    EXPECT_EQ(seenArtists, artistCounts);
+    EXPECT_EQ(albums.GetCount(), albumCounts.size());
+    EXPECT_EQ(seenAlbums, albumCounts);
 }
