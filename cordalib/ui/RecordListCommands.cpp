@@ -200,10 +200,14 @@ bool CRecordListCommands::LocateMissingFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(AfxConvertFileDialogFilter(LoadAppString(IDS_CORDA_FILE_FILTER)));
+    // The dialog starts at the file's old place, or with its old name where the folder went.
     const QFileInfo start(path);
-    if (start.dir().exists())
+    if (start.dir().exists()) {
         dialog.setDirectory(start.dir());
-    dialog.selectFile(start.fileName());
+        dialog.selectFile(start.fileName());
+    } else {
+        dialog.selectFile(path);
+    }
     const QString chosen = OpenFileDialogRunnerSlot()(dialog);
     if (chosen.isEmpty())
         return false;

@@ -12,6 +12,7 @@
 #include "cordalib/ui/LessonListCtrl.h"
 #include "cordalib/ui/LessonSummaryListBox.h"
 #include "cordalib/ui/MainFrame.h"
+#include "cordalib/ui/MainHeaderFormView.h"
 #include "cordalib/ui/RecordListCommands.h"
 #include "cordalib/ui/RecycleMessageBox.h"
 #include "cordalib/ui/RenameDlg.h"
@@ -126,6 +127,15 @@ CModalScript::Step AnswerRecycle(int buttonId)
         // Enter keeps the files: that is the default button.
         EXPECT_TRUE(question->GetKeepButton()->isDefault());
         question->findChild<QPushButton*>(QString::number(buttonId))->click();
+    };
+}
+
+// A key pressed on the recycle question.
+CModalScript::Step KeyOnRecycle(Qt::Key key)
+{
+    return [key](QWidget& window) {
+        ASSERT_NE(qobject_cast<CRecycleMessageBox*>(&window), nullptr) << window.metaObject()->className();
+        QTest::keyClick(&window, key);
     };
 }
 
@@ -378,7 +388,7 @@ TEST_F(RecordListCommandsTest, DeleteKeepsOrTrashesTheFilesAndSelectsTheNextRow)
     // Cancel at the question: nothing happens.
     SelectRows(Songs(), {1, 2});
     {
-        CModalScript script({Press(QMessageBox::Yes), AnswerRecycle(CRecycleMessageBox::IDC_CANCEL)});
+        CModalScript script({Press(QMessageBox::Yes), KeyOnRecycle(Qt::Key_Escape)});
         SongCommands().DeleteSelectedItems();
         EXPECT_TRUE(script.Finished());
     }
@@ -388,8 +398,7 @@ TEST_F(RecordListCommandsTest, DeleteKeepsOrTrashesTheFilesAndSelectsTheNextRow)
     // The middle block, keeping the files; "do not show again" turns the confirmation off.
     SelectRows(Songs(), {1, 2});
     {
-        CModalScript script(
-            {Press(QMessageBox::Yes, true), AnswerRecycle(CRecycleMessageBox::IDC_KEEP_FILES)});
+        CModalScript script({Press(QMessageBox::Yes, true), KeyOnRecycle(Qt::Key_Return)});
         SongCommands().DeleteSelectedItems();
         EXPECT_TRUE(script.Finished());
         EXPECT_EQ(script.Unexpected(), 0);
@@ -447,6 +456,11 @@ TEST_F(RecordListCommandsTest, DeleteKeepsOrTrashesTheFilesAndSelectsTheNextRow)
 
     // Everything: the list is empty and nothing is selected.
     SelectRows(Songs(), {0, 1});
+    {
+        CModalScript script({AnswerRecycle(CRecycleMessageBox::IDC_CANCEL)});
+        SongCommands().DeleteSelectedItems();
+    }
+    EXPECT_EQ(Songs().GetItemCount(), 2);
     {
         CModalScript script({AnswerRecycle(CRecycleMessageBox::IDC_KEEP_FILES)});
         SongCommands().DeleteSelectedItems();
@@ -668,6 +682,71 @@ TEST_F(RecordListCommandsTest, ContextMenuEntriesAndSelectBy)
     // Edit.Delete and File.Properties are the module's.
     EXPECT_TRUE(frame.HasCommandHandler(int(CordaCommands::ID_EDIT_DELETE)));
     EXPECT_TRUE(frame.HasCommandHandler(int(CordaCommands::ID_FILE_PROPERTIES)));
+}
+
+// Edit.Delete works on the list that has the focus, as Unselect All does, and the lesson
+// list deletes its lessons with its own words and boxes.
+TEST_F(RecordListCommandsTest, EditDeleteFollowsTheFocusedList)
+{
+    AddSong("Song", "Artist", "Album", MakeNamedFile(QStringLiteral("s.crd")));
+    AddLesson("Scales", "Author", 2, 0, MakeNamedFile(QStringLiteral("l1.crd")));
+    AddLesson("Chords", "Author", 3, 1, MakeNamedFile(QStringLiteral("l2.crd")));
+    CMainFrame& frame = ShowFrame();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QAction* remove = frame.FindCommand(int(CordaCommands::ID_EDIT_DELETE));
+    ASSERT_NE(remove, nullptr);
+
+    ASSERT_TRUE(frame.SetCurrentView(CMainFrame::VIEW_LESSONS));
+    CLessonListCtrl& lessons = *frame.GetLessonList();
+    lessons.setFocus(Qt::OtherFocusReason);
+    lessons.UnselectAllItems();
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(remove->isEnabled());
+    ASSERT_TRUE(lessons.SortItems(CLessonListCtrl::lessonColumnTitle, true, true));
+    SelectRows(lessons, {0});
+    frame.UpdateCommandStates();
+    EXPECT_TRUE(remove->isEnabled());
+    frame.GetSearchBar()->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    EXPECT_FALSE(remove->isEnabled());
+
+    lessons.setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    ASSERT_TRUE(remove->isEnabled());
+    ASSERT_EQ(lessons.GetRecord(0)->GetTitle(), "Chords");
+    {
+        CModalScript script(
+            {Press(QMessageBox::Yes), AnswerRecycle(CRecycleMessageBox::IDC_MOVE_TO_RECYCLE_BIN)});
+        remove->trigger();
+        EXPECT_EQ(script.Unexpected(), 0);
+        ASSERT_FALSE(script.Seen().isEmpty());
+        EXPECT_TRUE(script.Seen().front().startsWith(
+            QStringLiteral("Are you sure you want to delete the selected lessons?")));
+    }
+    EXPECT_EQ(App().GetLibraryDatabase().GetLessonCount(), 1u);
+    EXPECT_EQ(App().GetLibraryDatabase().GetSongCount(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(MusicFolder() + QStringLiteral("/l2.crd")));
+    EXPECT_TRUE(QFileInfo::exists(TrashFolder() + QStringLiteral("/files/l2.crd")));
+    ASSERT_EQ(lessons.GetItemCount(), 1);
+    EXPECT_EQ(lessons.GetSelectedItems(), std::vector<int>{0});
+    // The style box lost style 3, which only the deleted lesson had.
+    EXPECT_EQ(lessons.GetStyleBox()->FindValueRow(3), -1);
+    EXPECT_GE(lessons.GetStyleBox()->FindValueRow(2), 1);
+}
+
+// A real double click on a row is the default action too.
+TEST_F(RecordListCommandsTest, DoubleClickOpensTheRow)
+{
+    AddSong("Song", "Artist", "Album", MakeNamedFile(QStringLiteral("s.crd")));
+    App().GetMessageBoxSettings().SetShowOpenCordaFileWarning(false, false);
+    App().GetSystemTraySettings().SetMinimizeToSystemTray(false, false);
+    ShowFrame();
+    const QPoint point = Songs().visualRect(Songs().model()->index(0, 1)).center();
+    QTest::mouseClick(Songs().viewport(), Qt::LeftButton, Qt::NoModifier, point);
+    QTest::mouseDClick(Songs().viewport(), Qt::LeftButton, Qt::NoModifier, point);
+    ASSERT_EQ(m_urls.m_urls.size(), 1);
+    EXPECT_EQ(m_urls.m_urls.front(), QUrl::fromLocalFile(MusicFolder() + QStringLiteral("/s.crd")));
 }
 
 #include "RecordListCommandsTest.moc"
