@@ -8,6 +8,7 @@
 #include "cordalib/app/CommandTable.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/app/FileLocations.h"
+#include "cordalib/app/RecordSearch.h"
 #include "cordalib/maintenance/Backup.h"
 #include "cordalib/maintenance/SyncResults.h"
 #include "cordalib/ui/FoldersDlg.h"
@@ -581,6 +582,8 @@ TEST_F(SyncCommandsTest, CompletedRunReportsAndRefreshes)
     ASSERT_TRUE(m_app->SetSynchronizedFolders({folder}, false));
     AddVanishedSong();
     m_frame->RefreshLists();
+    // The user's search stays in force over the new records.
+    ASSERT_TRUE(m_frame->GetSongList()->ApplySearch(QStringLiteral("b"), songSearchTitle, true));
 
     QString summary;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -596,7 +599,9 @@ TEST_F(SyncCommandsTest, CompletedRunReportsAndRefreshes)
     EXPECT_TRUE(expected.match(summary).hasMatch()) << summary.toStdString();
     EXPECT_EQ(icon, QMessageBox::Information);
     EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    EXPECT_EQ(m_frame->GetSongList()->GetItemCount(), 2);
+    ASSERT_EQ(m_frame->GetSongList()->GetItemCount(), 1);
+    EXPECT_EQ(m_frame->GetSongList()->GetRecordText(0, CSongListCtrl::songColumnTitle), QStringLiteral("B"));
+    EXPECT_EQ(m_frame->GetSongList()->GetSearchText(), QStringLiteral("b"));
     EXPECT_EQ(m_frame->GetLessonList()->GetItemCount(), 1);
     EXPECT_TRUE(m_frame->GetSongList()->updatesEnabled());
     EXPECT_FALSE(Database().IsModified());
