@@ -735,6 +735,57 @@ TEST_F(RecordListCommandsTest, EditDeleteFollowsTheFocusedList)
     EXPECT_GE(lessons.GetStyleBox()->FindValueRow(2), 1);
 }
 
+// Edit: OK saves a modified library and searches the list again (forced), Cancel does
+// neither; a single row whose file is missing is located first, and No stops before the
+// dialog.
+TEST_F(RecordListCommandsTest, EditSavesAndSearchesAgainOnOk)
+{
+    AddSong("One", "Artist", "Album", MakeNamedFile(QStringLiteral("1.crd")));
+    AddSong("Two", "Artist", "Album", MusicFolder() + QStringLiteral("/missing.crd"));
+    ShowFrame();
+    ASSERT_TRUE(Songs().SortItems(CSongListCtrl::songColumnTitle, true, true));
+    const auto clickIn = [](int id) {
+        return [id](QWidget& window) {
+            auto* dialog = qobject_cast<CEditSongDlg*>(&window);
+            ASSERT_NE(dialog, nullptr) << window.metaObject()->className();
+            dialog->findChild<QPushButton*>(QString::number(id))->click();
+        };
+    };
+
+    SelectRows(Songs(), {0});
+    App().GetLibraryDatabase().SetModified(true);
+    uint64_t sorts = Songs().GetRecordset().GetSortRuns();
+    {
+        CModalScript script({clickIn(IDCANCEL)});
+        EXPECT_FALSE(SongCommands().EditSelectedItems());
+        EXPECT_TRUE(script.Finished());
+    }
+    EXPECT_EQ(Songs().GetRecordset().GetSortRuns(), sorts);
+    EXPECT_FALSE(QFileInfo::exists(DatabaseFile()));
+    {
+        CModalScript script({clickIn(IDOK)});
+        EXPECT_TRUE(SongCommands().EditSelectedItems());
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(script.Unexpected(), 0);
+    }
+    EXPECT_GT(Songs().GetRecordset().GetSortRuns(), sorts);
+    EXPECT_TRUE(QFileInfo::exists(DatabaseFile()));
+    EXPECT_FALSE(App().GetLibraryDatabase().IsModified());
+    EXPECT_EQ(Songs().GetSelectedItems(), std::vector<int>{0});
+
+    // The song whose file is gone: No to locating it ends the command.
+    SelectRows(Songs(), {1});
+    sorts = Songs().GetRecordset().GetSortRuns();
+    {
+        CModalScript script({Press(QMessageBox::No)});
+        EXPECT_FALSE(SongCommands().EditSelectedItems());
+        EXPECT_EQ(script.Unexpected(), 0);
+        ASSERT_EQ(script.Seen().size(), 1);
+        EXPECT_TRUE(script.Seen().front().startsWith(QStringLiteral("The song 'Two' could not be opened")));
+    }
+    EXPECT_EQ(Songs().GetRecordset().GetSortRuns(), sorts);
+}
+
 // A real double click on a row is the default action too.
 TEST_F(RecordListCommandsTest, DoubleClickOpensTheRow)
 {
