@@ -811,6 +811,31 @@ TEST_F(SyncCommandsTest, CancelledBackupLeavesNoArchive)
     EXPECT_EQ(FindTopLevel<CProgressDlg>(), nullptr);
 }
 
+// An archive that cannot be created must say so with string 19 and nothing after it.
+TEST_F(SyncCommandsTest, BackupThatCannotCreateItsArchiveSaysSoOnce)
+{
+    const QString archive = m_dir.path() + QStringLiteral("/no such folder/backup.zip");
+    SyncCommands::SetSaveAsFunction(
+        [&](QWidget*, const QString&, const QString&, const QString&, const QString&, QString& path) {
+            path = archive;
+            return true;
+        });
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    CBackupResults results;
+    {
+        CModalAnswerer answerer;
+        answerer.Expect(PressButton(QMessageBox::Ok, &text, &icon));
+        EXPECT_FALSE(SyncCommands::OnToolsBackup(*m_frame, *m_app, &results));
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(results.m_outcome, backupNotCreated);
+    EXPECT_EQ(text, QStringLiteral("The backup file could not be created"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_FALSE(QFileInfo::exists(archive));
+    EXPECT_TRUE(m_frame->isEnabled());
+}
+
 // The real Save As dialog must start in the Backup Files folder with the dated name, the
 // zip filter and suffix, and ask before replacing a file.
 TEST_F(SyncCommandsTest, BackupSaveAsDialogIsSetUpAsDocumented)
