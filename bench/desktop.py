@@ -121,6 +121,8 @@ def desktop_rows(rows, runs, work, wanted, ctx):
             start_rows(rows, runs, work, wanted, ctx, home, env, log)
         if wanted & {"11", "12", "13"}:
             window_rows(rows, runs, wanted, ctx, env, log)
+        if wanted & {"14", "15"}:
+            library_rows(rows, runs, work, wanted, ctx, xvfb, log)
     finally:
         xvfb.close()
 
@@ -214,3 +216,139 @@ def window_rows(rows, runs, wanted, ctx, env, log):
             row.baseline = core["seconds"] + page_baseline
             row.note("core artist sort %s + plain table repaint %s" % (
                 bl.format_seconds(core["seconds"]), bl.format_seconds(page_baseline)))
+
+
+def result_counts(text):
+    """The counters of a result text, without the elapsed time, which differs per run."""
+    summary = text.strip().split("\n\n")[0]
+    return "\n".join(line for line in summary.splitlines() if line and not line.startswith("Elapsed"))
+
+
+def remove_database(home):
+    for suffix in ("", "-wal", "-shm"):
+        if os.path.exists(home.database + suffix):
+            os.remove(home.database + suffix)
+
+
+def library_rows(rows, runs, work, wanted, ctx, xvfb, log):
+    """Rows 14 and 15 on a work copy of C20k; the edits of row 15 come last, as they change
+    the files."""
+    copy = os.path.join(work, "desktop-c20k")
+    if not os.path.exists(copy):
+        shutil.copytree(ctx["c20k"], copy, symlinks=True)
+    gui = ctx["Home"](work, "home-desktop-sync")
+    cli = ctx["Home"](work, "home-cli-sync")
+    for home in (gui, cli):
+        home.cli("folders", "add", copy)
+    env = xvfb.env(gui.env)
+    ctx["run"]([ctx["desktopbench"], "prepare"], env=env)
+
+    def gui_sync(key):
+        results = run_desktopbench(ctx, env, ["--rows", key])
+        entry = results.get(key, {})
+        if "seconds" not in entry:
+            raise DesktopError(entry.get("missing", "desktopbench printed no row %s" % key))
+        texts.setdefault(key, set()).add(result_counts(entry["text"]))
+        return entry["seconds"]
+
+    def cli_sync(key):
+        elapsed, out = cli.cli("sync", capture=True)
+        texts.setdefault("cli" + key, set()).add(result_counts(out))
+        return elapsed
+
+    texts = {}
+    if "14" in wanted or "15" in wanted:
+        log("row 14: synchronize from the menu ...")
+
+        def gui_first():
+            remove_database(gui)
+            return gui_sync("14f")
+
+        def cli_first():
+            remove_database(cli)
+            return cli_sync("14f")
+
+        ours, baseline = ctx["interleaved"](runs, gui_first, cli_first)
+        rows["14f"].ours, rows["14f"].baseline = bl.median(ours), bl.median(baseline)
+        ours, baseline = ctx["interleaved"](runs, lambda: gui_sync("14u"), lambda: cli_sync("14u"))
+        rows["14u"].ours, rows["14u"].baseline = bl.median(ours), bl.median(baseline)
+        for key in ("14f", "14u"):
+            if texts.get(key) != texts.get("cli" + key) or len(texts.get(key, ())) != 1:
+                rows[key].note("MISMATCH: the window said %s, cordalib-cli %s" % (
+                    sorted(texts.get(key, ())), sorted(texts.get("cli" + key, ()))))
+            else:
+                shown = next(iter(texts[key])) or "no message (nothing to report)"
+                rows[key].note("same result as cordalib-cli: %s" % shown.replace("\n", ", "))
+    if "15" in wanted:
+        edit_row(rows["15"], runs, work, ctx, env, copy, log)
+
+
+def safe_rewrite(paths):
+    """The baseline of the multi-edit: each file read, written to a temporary file beside it,
+    flushed to the disk and renamed over the old one."""
+    start = time.perf_counter()
+    for path in paths:
+        with open(path, "rb") as f:
+            data = f.read()
+        temporary = path + ".bench-tmp"
+        fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
+        try:
+            os.write(fd, data)
+            os.fsync(fd)
+        finally:
+            os.close(fd)
+        os.rename(temporary, path)
+    return time.perf_counter() - start
+
+
+def edit_row(row, runs, work, ctx, env, copy, log):
+    log("row 15: multi-edit of 1,000 albums ...")
+    paths_file = os.path.join(work, "edited-paths")
+    count = 1000
+    albums = []
+    state = {"round": 0}
+
+    def gui_edit():
+        state["round"] += 1
+        album = "Bench Album %d" % state["round"]
+        results = run_desktopbench(ctx, env, ["--rows", "15", "--edit-count", str(count), "--album", album,
+                                              "--paths-file", paths_file])
+        entry = results.get("15", {})
+        if "seconds" not in entry:
+            raise DesktopError(entry.get("missing", "desktopbench printed no row 15"))
+        albums.append(entry["albums"])
+        return entry["seconds"]
+
+    def python_loop():
+        with open(paths_file, encoding="utf-8") as f:
+            paths = [line for line in f.read().split("\n") if line]
+        return safe_rewrite(paths)
+
+    ours, baseline = ctx["interleaved"](runs, gui_edit, python_loop)
+    row.ours, row.baseline = bl.median(ours), bl.median(baseline)
+    # Every run changed exactly the 1,000 albums; the bodies of the edited files and every
+    # other file are as the corpus made them.
+    with open(paths_file, encoding="utf-8") as f:
+        edited = {os.path.relpath(line, copy) for line in f.read().split("\n") if line}
+    problems = []
+    if len(edited) != count:
+        problems.append("%d files edited" % len(edited))
+    if set(albums) != {count}:
+        problems.append("albums changed per run: %s" % sorted(set(albums)))
+    for entry in bl.read_manifest(ctx["c20k_manifest"]):
+        relative = entry["path"]
+        with open(os.path.join(ctx["c20k"], relative), "rb") as f:
+            pristine = f.read()
+        with open(os.path.join(copy, relative), "rb") as f:
+            now = f.read()
+        if relative in edited:
+            if not now.endswith(pristine[entry.get("headerSize", len(pristine)):]):
+                problems.append("the body of %s changed" % relative)
+        elif now != pristine:
+            problems.append("%s changed without being edited" % relative)
+        if len(problems) > 5:
+            break
+    if problems:
+        row.note("MISMATCH: " + "; ".join(problems))
+    else:
+        row.note("%d albums changed per run; bodies and the other files unchanged" % count)

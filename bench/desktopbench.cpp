@@ -15,22 +15,31 @@
 #include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/SongRecord.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
+#include "cordalib/ui/EditRecordDlg.h"
+#include "cordalib/ui/EditSongDlg.h"
 #include "cordalib/ui/MainFrame.h"
 #include "cordalib/ui/MainHeaderFormView.h"
+#include "cordalib/ui/RecordListCommands.h"
 #include "cordalib/ui/SongListCtrl.h"
 #include "qvsystem/controls/QVListCtrl.h"
+#include "qvsystem/controls/QVMessageBoxFunctions.h"
 #include "qvsystem/controls/SearchEdit.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -129,11 +138,14 @@ QJsonArray ToJson(const std::vector<double>& values)
     return array;
 }
 
-// Settings of a measured start: no splash, so that the start-up is the program's work.
+// Settings of a measured start: no splash, so that the start-up is the program's work,
+// and no question before a multiple edit.
 int Prepare()
 {
     CCordaLibrarianApp app;
-    if (!app.InitCore(false) || !app.GetStartupSettings().SetShowSplashScreen(false, true)) {
+    // The multi-edit row answers the edit dialog, not the warning before it.
+    if (!app.InitCore(false) || !app.GetStartupSettings().SetShowSplashScreen(false, true) ||
+        !app.GetMessageBoxSettings().SetShowEditMultipleItemsWarning(false, true)) {
         std::fprintf(stderr, "desktopbench: could not save the settings\n");
         return 1;
     }
@@ -339,12 +351,138 @@ void HeaderClickRow(CMainFrame& frame, int runs)
     Emit({{"row", "13"}, {"times", ToJson(times)}, {"sort_column", list->GetSortColumn()}});
 }
 
+// Watches for the next message box (or any modal dialog): notes when it appeared and its
+// text, and answers it with its default button (No for the error-report question).
+class CBoxAnswerer : public QObject {
+public:
+    CBoxAnswerer()
+    {
+        m_timer.setInterval(1);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || m_seenAt >= 0)
+                return;
+            m_seenAt = BenchApp()->Now();
+            m_text = box->text();
+            if (QAbstractButton* no = box->button(QMessageBox::No))
+                no->click();
+            else if (QAbstractButton* button = box->defaultButton())
+                button->click();
+            else
+                box->reject();
+        });
+        m_timer.start();
+    }
+    qint64 SeenAt() const { return m_seenAt; }
+    QString Text() const { return m_text; }
+
+private:
+    QTimer m_timer;
+    qint64 m_seenAt = -1;
+    QString m_text;
+};
+
+// Row 14: Tools > Synchronize from the menu, until the result message is up, or (a run
+// with nothing to report shows none) until the command is done.
+void SynchronizeRow(CMainFrame& frame, const QString& key)
+{
+    QAction* command = frame.FindCommand(int(CordaCommands::ID_TOOLS_SYNCHRONIZE));
+    if (!command || !command->isEnabled()) {
+        Emit({{"row", key}, {"missing", "Tools > Synchronize is not available"}});
+        return;
+    }
+    BenchApp()->Drain(100);
+    CBoxAnswerer answerer;
+    const qint64 start = BenchApp()->Now();
+    command->trigger();
+    const qint64 end = answerer.SeenAt() >= 0 ? answerer.SeenAt() : BenchApp()->Now();
+    QString text = answerer.Text();
+    // The error-report question after the counts is the window's own.
+    text = text.section(QStringLiteral("\n\n"), 0, 0);
+    Emit({{"row", key},
+          {"seconds", double(end - start) / 1e9},
+          {"text", text},
+          {"songs", frame.GetSongList()->GetItemCount()}});
+}
+
+// Row 15: the first editCount songs (sorted by title) get a new album through Edit... and
+// the multi-edit dialog; until the files are written and the library saved.
+void MultiEditRow(CMainFrame& frame, int editCount, const QString& album, const QString& pathsFile)
+{
+    CSongListCtrl* list = frame.GetSongList();
+    list->SortItemsByColumn(CSongListCtrl::songColumnTitle, true);
+    const int count = std::min(editCount, list->GetItemCount());
+    list->setFocus();
+    list->clearSelection();
+    list->selectionModel()->select(
+        QItemSelection(list->model()->index(0, 0), list->model()->index(count - 1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QStringList paths;
+    for (int row = 0; row < count; ++row)
+        paths << CMainFrame::GetRowPath(list, row);
+    BenchApp()->Drain(100);
+    CRecordListCommands* commands = GetRecordListCommands(list);
+    if (!commands) {
+        Emit({{"row", "15"}, {"missing", "the list has no commands"}});
+        return;
+    }
+    qint64 start = -1;
+    bool driven = false;
+    QTimer driver;
+    driver.setInterval(1);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (driven || !dialog || !dialog->isVisible() || qobject_cast<QMessageBox*>(dialog))
+            return;
+        auto* tick = dialog->findChild<QCheckBox*>(QString::number(IDC_CHECK_ALBUM));
+        auto* field = dialog->findChild<QLineEdit*>(QString::number(IDC_SONG_ALBUM));
+        auto* ok = dialog->findChild<QPushButton*>(QString::number(IDOK));
+        if (!tick || !field || !ok)
+            return;
+        driven = true;
+        tick->setChecked(true);
+        field->setText(album);
+        start = BenchApp()->Now();
+        ok->click();
+    });
+    driver.start();
+    const bool edited = commands->EditSelectedItems();
+    const qint64 end = BenchApp()->Now();
+    driver.stop();
+    int withAlbum = 0;
+    const std::string wanted = album.toStdString(); // ASCII: the same bytes in the record
+    const CSongRecordset& recordset = frame.GetSongList()->GetRecordset();
+    for (size_t index = 0; index < recordset.GetCount(); ++index) {
+        const CSongRecord* record = recordset.Get(index);
+        if (record && record->GetAlbum() == wanted)
+            ++withAlbum;
+    }
+    QFile out(pathsFile);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(paths.join(QLatin1Char('\n')).toUtf8());
+    if (!edited || start < 0) {
+        Emit({{"row", "15"}, {"missing", "the edit dialog did not end with OK"}});
+        return;
+    }
+    Emit({{"row", "15"}, {"seconds", double(end - start) / 1e9}, {"albums", withAlbum}});
+}
+
 int Ui(const QStringList& args)
 {
     int runs = 5;
     QStringList rows{QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("13")};
     int pages = 200;
+    int editCount = 1000;
+    QString album = QStringLiteral("Bench Album");
+    QString pathsFile;
     for (int i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--edit-count"))
+            editCount = std::max(1, args[i + 1].toInt());
+        else if (args[i] == QStringLiteral("--album"))
+            album = args[i + 1];
+        else if (args[i] == QStringLiteral("--paths-file"))
+            pathsFile = args[i + 1];
         if (args[i] == QStringLiteral("--runs"))
             runs = std::max(1, args[i + 1].toInt());
         else if (args[i] == QStringLiteral("--rows"))
@@ -367,6 +505,12 @@ int Ui(const QStringList& args)
         PageDownRow(*frame, pages);
     if (rows.contains(QStringLiteral("13")))
         HeaderClickRow(*frame, runs);
+    for (const QString& key : {QStringLiteral("14f"), QStringLiteral("14u")}) {
+        if (rows.contains(key))
+            SynchronizeRow(*frame, key);
+    }
+    if (rows.contains(QStringLiteral("15")))
+        MultiEditRow(*frame, editCount, album, pathsFile);
     frame->close();
     app.ExitInstance();
     return 0;
