@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int MIN_LIST_CHARACTERS = 18; // "Progressive Rock" and a little room
+
 constexpr unsigned Bit(int field)
 {
     return CLessonRecord::FieldBit(field);
@@ -35,7 +37,9 @@ QComboBox* DropDownList(int id, QWidget* parent)
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::number(id));
     combo->setEditable(false);
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Both lists as wide as the longest style name, also while nothing is selected.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(MIN_LIST_CHARACTERS);
     return combo;
 }
 

@@ -122,11 +122,11 @@ CEditRecordDlg::CEditRecordDlg(unsigned templateId, CCordaLibrarianApp& app, std
     navigation->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QString::number(IDOK));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QString::number(IDCANCEL));
+    m_pOK = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    m_pOK->setObjectName(QString::number(IDOK));
+    m_pOK->setDefault(true);
+    m_pCancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    m_pCancel->setObjectName(QString::number(IDCANCEL));
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(CreateHelpButton(this));
     buttonRow->addStretch(1);
@@ -173,6 +173,12 @@ QCheckBox* CEditRecordDlg::AddFieldRow(int checkId, const QString& label,
     else if (!controls.empty())
         m_pFieldGrid->addWidget(controls.front(), row, 2);
     m_checks[checkId] = check;
+    m_fieldWidgets.push_back(check);
+    m_fieldWidgets.insert(m_fieldWidgets.end(), controls.begin(), controls.end());
+    if (!m_pFirstCheck)
+        m_pFirstCheck = check;
+    if (!m_pFirstField && !controls.empty())
+        m_pFirstField = controls.front();
     if (m_bMultiEdit) {
         for (QWidget* control : controls)
             control->setEnabled(false);
@@ -250,7 +256,25 @@ bool CEditRecordDlg::OnInitDialog()
             edit->EnableAutoCompletion(false);
     }
     LoadData();
+    SetTabOrder();
+    // Single mode starts in the first field, multi-edit on its first check box.
+    if (QWidget* start = m_bMultiEdit ? m_pFirstCheck : m_pFirstField)
+        start->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+void CEditRecordDlg::SetTabOrder()
+{
+    // The fields come first, although the shared controls were made before them.
+    std::vector<QWidget*> order = m_fieldWidgets;
+    for (QWidget* widget : {static_cast<QWidget*>(m_pFirst), static_cast<QWidget*>(m_pPrevious),
+                            static_cast<QWidget*>(m_pPosition), static_cast<QWidget*>(m_pNext),
+                            static_cast<QWidget*>(m_pLast), static_cast<QWidget*>(m_pOK),
+                            static_cast<QWidget*>(m_pCancel), static_cast<QWidget*>(GetHelpButton())})
+        if (widget)
+            order.push_back(widget);
+    for (size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void CEditRecordDlg::GetStateAutoCompleteEditCtrls(CAutoCompleteEditSubKeyMap& map, bool)

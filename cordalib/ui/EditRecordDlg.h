@@ -168,6 +168,7 @@ private:
     void UpdateNavigation();
     void UpdateInformationBar();
     void GoToTypedPosition();
+    void SetTabOrder();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::vector<int> m_selectedRows;
@@ -177,6 +178,12 @@ private:
     QStringList m_errorLines;
     CProgressDlg* m_pProgress = nullptr;
     std::map<int, QCheckBox*> m_checks;
+    // The rows' check boxes and controls in the order of the rows, for the tab order.
+    std::vector<QWidget*> m_fieldWidgets;
+    QWidget* m_pFirstField = nullptr;
+    QWidget* m_pFirstCheck = nullptr;
+    QPushButton* m_pOK = nullptr;
+    QPushButton* m_pCancel = nullptr;
 
     CInformationBar* m_pInformationBar = nullptr;
     QGridLayout* m_pFieldGrid = nullptr;
