@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -483,6 +484,8 @@ void CEditRecordDlg::ShowErrorReport()
         return;
     QString folder;
     m_app.GetFileLocation(fileLocationLogFiles, folder);
+    // The folder may have been removed since start-up.
+    QDir().mkpath(folder);
     QString logPath;
     CFileException error;
     if (!WriteErrorLog(m_errorLines, folder, logPath, &error)) {
