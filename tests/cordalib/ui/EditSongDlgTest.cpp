@@ -335,7 +335,12 @@ TEST_F(EditSongDlgTest, TraditionalInterlocksInMultiEdit)
     AddSongs(3);
     auto dialog = Open({0, 1, 2});
     ASSERT_TRUE(dialog->IsMultiEdit());
-    EXPECT_EQ(dialog->GetHelpTopic(), QStringLiteral("editingmultiplesongsinformation.htm"));
+    // F1 opens the multi-edit topic.
+    QString topic;
+    AfxSetHtmlHelpTopicHandler([&](const QString& opened) { topic = opened; });
+    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    AfxSetHtmlHelpTopicHandler(nullptr);
+    EXPECT_EQ(topic, QStringLiteral("cordalib.chm::/editingmultiplesongsinformation.htm"));
     EXPECT_TRUE(Control(*dialog, IDC_CHECK_TRADITIONAL)->isVisible());
     auto* yes = Control<QRadioButton>(*dialog, IDC_SONG_TRADITIONAL_YES);
     auto* no = Control<QRadioButton>(*dialog, IDC_SONG_TRADITIONAL_NO);
