@@ -520,6 +520,81 @@ template class CSummaryRecordset<CLessonLevelSummaryRecord>;
 
 namespace {
 
+// Counts per exact text: an open-addressing table of hashes and views into the records,
+// so that a lookup reads a record's text again only when the hashes agree, and a table of
+// thousands of groups stays a few contiguous megabytes.
+class CTextCounter {
+public:
+    struct Group {
+        std::string_view text;
+        uint64_t count = 0;
+        size_t first = 0; // the index of the group's first text in the list
+        uint64_t hash = 0;
+        bool used = false;
+    };
+
+    void Add(std::string_view text, size_t index, uint64_t count)
+    {
+        AddHashed(std::hash<std::string_view>()(text), text, index, count);
+    }
+
+    void AddTo(CTextCounter& other) const
+    {
+        for (const Group& group : m_slots) {
+            if (group.used)
+                other.AddHashed(group.hash, group.text, group.first, group.count);
+        }
+    }
+
+    std::vector<Group> GroupsInFirstOrder() const
+    {
+        std::vector<Group> groups;
+        groups.reserve(m_used);
+        for (const Group& group : m_slots) {
+            if (group.used)
+                groups.push_back(group);
+        }
+        std::sort(groups.begin(), groups.end(),
+                  [](const Group& a, const Group& b) { return a.first < b.first; });
+        return groups;
+    }
+
+private:
+    void AddHashed(uint64_t hash, std::string_view text, size_t index, uint64_t count)
+    {
+        if (2 * (m_used + 1) > m_slots.size())
+            Grow();
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Group& group = m_slots[i];
+            if (!group.used) {
+                group = Group{text, count, index, hash, true};
+                ++m_used;
+                return;
+            }
+            if (group.hash == hash && group.text == text) {
+                group.count += count;
+                group.first = std::min(group.first, index);
+                return;
+            }
+        }
+    }
+
+    void Grow()
+    {
+        std::vector<Group> old = std::move(m_slots);
+        m_slots.assign(std::max<size_t>(64, old.size() * 2), Group());
+        m_used = 0;
+        for (const Group& group : old) {
+            if (group.used)
+                AddHashed(group.hash, group.text, group.first, group.count);
+        }
+    }
+
+    std::vector<Group> m_slots;
+    size_t m_used = 0;
+};
+
 // Counts per exact value in first-seen order, then one summary record per value. Texts
 // are looked up by views into the records, which outlive the build.
 template <typename Recordset, typename Summary, typename Record, typename Key, typename KeyOf>
@@ -527,68 +602,41 @@ void BuildSummary(Recordset& recordset, const std::vector<Record*>& records, Key
 {
     recordset.Clear();
     constexpr bool isText = std::is_same_v<Key, std::string>;
-    using MapKey = std::conditional_t<isText, std::string_view, Key>;
-    std::unordered_map<MapKey, Summary*> groups;
-    const auto count = [&](MapKey key) {
-        auto [it, inserted] = groups.try_emplace(key, nullptr);
-        if (inserted) {
-            it->second = new Summary();
-            it->second->*field = Key(key);
-            recordset.Add(it->second);
-        }
-        ++it->second->m_count;
-    };
     if constexpr (isText) {
         static thread_local std::vector<std::string_view> gathered;
         std::vector<std::string_view>& texts = gathered; // the helpers use the caller's
         GatherTexts(records, keyOf, texts);
+        // A part per core counts its own records; the counts are then added up and the
+        // groups made in the order their first record has in the list, as one pass
+        // makes them.
         const size_t partCount = ParallelParts(texts.size());
-        if (partCount <= 1) {
-            for (size_t i = 0; i < texts.size(); ++i) {
+        std::vector<CTextCounter> counters(partCount);
+        const size_t n = texts.size();
+        RunParts(partCount, [&](size_t p) {
+            for (size_t i = p * n / partCount; i < (p + 1) * n / partCount; ++i) {
                 PrefetchText(texts, i);
-                count(texts[i]);
+                counters[p].Add(texts[i], i, 1);
             }
-        } else {
-            // A part per core counts its own records; the counts are then added up and the
-            // groups made in the order their first record has in the list, as one pass
-            // would have made them.
-            struct Group {
-                size_t first;
-                uint64_t count;
-            };
-            std::vector<std::unordered_map<std::string_view, Group>> maps(partCount);
-            const size_t n = texts.size();
-            RunParts(partCount, [&](size_t p) {
-                for (size_t i = p * n / partCount; i < (p + 1) * n / partCount; ++i) {
-                    PrefetchText(texts, i);
-                    ++maps[p].try_emplace(texts[i], Group{i, 0}).first->second.count;
-                }
-            });
-            for (size_t p = 1; p < partCount; ++p) {
-                for (const auto& [text, group] : maps[p]) {
-                    auto [it, inserted] = maps[0].try_emplace(text, group);
-                    if (!inserted) {
-                        it->second.count += group.count;
-                        it->second.first = std::min(it->second.first, group.first);
-                    }
-                }
-            }
-            std::vector<std::pair<size_t, std::pair<std::string_view, uint64_t>>> ordered;
-            ordered.reserve(maps[0].size());
-            for (const auto& [text, group] : maps[0])
-                ordered.push_back({group.first, {text, group.count}});
-            std::sort(ordered.begin(), ordered.end(),
-                      [](const auto& a, const auto& b) { return a.first < b.first; });
-            for (const auto& [first, group] : ordered) {
-                auto* summary = new Summary();
-                summary->*field = Key(group.first);
-                summary->m_count = group.second;
-                recordset.Add(summary);
-            }
+        });
+        for (size_t p = 1; p < partCount; ++p)
+            counters[p].AddTo(counters[0]);
+        for (const CTextCounter::Group& group : counters[0].GroupsInFirstOrder()) {
+            auto* summary = new Summary();
+            summary->*field = Key(group.text);
+            summary->m_count = group.count;
+            recordset.Add(summary);
         }
     } else {
-        for (const Record* record : records)
-            count(keyOf(*record));
+        std::unordered_map<Key, Summary*> groups;
+        for (const Record* record : records) {
+            auto [it, inserted] = groups.try_emplace(keyOf(*record), nullptr);
+            if (inserted) {
+                it->second = new Summary();
+                it->second->*field = it->first;
+                recordset.Add(it->second);
+            }
+            ++it->second->m_count;
+        }
     }
     recordset.Sort(0, true);
 }
