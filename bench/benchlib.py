@@ -10,7 +10,10 @@ import os
 import random
 import shutil
 import statistics
+import subprocess
 import sys
+import zipfile
+import zlib
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tools"))
@@ -68,6 +71,18 @@ class Row:
         self.baseline = None
         self.missing = None
         self.notes = []
+        self.conditions = []  # further targets: (name, ratio or None, limit)
+
+    def require(self, name, ratio, limit):
+        """A further ratio the row must keep (against another row of the same run); its
+        figure goes into the notes and the target text. None: it could not be measured,
+        so the row has no verdict."""
+        self.conditions.append((name, ratio, limit))
+        self.target += " and ≤ %g× %s" % (limit, name)
+        if ratio is None:
+            self.note("%s not measured" % name)
+        else:
+            self.note("against %s: ratio %.2f (target ≤ %g)" % (name, ratio, limit))
 
     def note(self, text):
         if text not in self.notes:
@@ -101,6 +116,10 @@ class Row:
             ok = self.ratio <= self.limit
         if self.absolute is not None:
             ok = ok and self.ours < self.absolute
+        for _, ratio, limit in self.conditions:
+            if ratio is None:
+                return None
+            ok = ok and ratio <= limit
         return ok
 
     def _figure(self, value):
@@ -139,6 +158,76 @@ def markdown_table(rows):
         out.append("")
         out.extend("- %s: %s" % (number, note) for number, note in notes)
     return "\n".join(out) + "\n"
+
+
+# ---------------------------------------------------------------------------
+# Backup archives
+
+
+def check_archive(archive, sources):
+    """What is wrong with a backup archive (an empty list when nothing): it must pass
+    unzip -t and Python's zipfile, and hold the sources in their order, the first (the
+    database) under its file name and the others under their paths without the leading
+    "/", each with the source's size and CRC."""
+    problems = []
+    done = subprocess.run(["unzip", "-tqq", archive], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if done.returncode != 0:
+        problems.append("unzip -t fails: %s" % done.stderr.decode("utf-8", "replace").strip()[:200])
+    try:
+        with zipfile.ZipFile(archive) as z:
+            bad = z.testzip()
+            if bad is not None:
+                problems.append("zipfile finds %s damaged" % bad)
+            infos = z.infolist()
+    except (OSError, zipfile.BadZipFile) as error:
+        return problems + ["zipfile cannot read the archive: %s" % error]
+    names = [os.path.basename(sources[0])] + [path.lstrip("/") for path in sources[1:]] if sources else []
+    if len(infos) != len(names):
+        problems.append("%d entries, expected %d" % (len(infos), len(names)))
+    for info, name, source in zip(infos, names, sources):
+        # Names are stored in the code page (Windows-1252, '?' for what it lacks) without
+        # the UTF-8 flag, which zipfile then reads as code page 437.
+        stored = info.filename.encode("utf-8" if info.flag_bits & 0x800 else "cp437")
+        if stored != corpusgen.ansi_from_unicode(name):
+            problems.append("entry %s where %s was expected" % (info.filename, name))
+            break
+        with open(source, "rb") as f:
+            data = f.read()
+        if info.file_size != len(data) or info.CRC != zlib.crc32(data):
+            problems.append("entry %s differs from its file" % name)
+            break
+    return problems
+
+
+# ---------------------------------------------------------------------------
+# Row selection
+
+# Rows measured against another row of the same run need that row measured too.
+DEPENDENCIES = {"17": {"5"}, "19": {"6"}, "20": {"2"}, "21": {"8"}}
+
+
+def parse_rows(text):
+    """Row numbers from "1,5,7" or "17-22" (or both mixed) as a set of texts."""
+    rows = set()
+    for part in text.split(","):
+        part = part.strip()
+        if not part:
+            continue
+        if "-" in part:
+            first, last = (int(p) for p in part.split("-", 1))
+            if last < first:
+                raise ValueError("empty range %s" % part)
+            rows.update(str(n) for n in range(first, last + 1))
+        else:
+            rows.add(str(int(part)))
+    return rows
+
+
+def with_dependencies(rows):
+    out = set(rows)
+    for row in rows:
+        out |= DEPENDENCIES.get(row, set())
+    return out
 
 
 # ---------------------------------------------------------------------------

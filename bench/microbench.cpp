@@ -210,6 +210,55 @@ void SearchKeystroke(benchmark::State& state, const char* key, bool fresh)
     state.counters["albums"] = static_cast<double>(albums.GetCount());
 }
 
+// The first keystroke after one record was edited: before each timed keystroke one song's
+// title changes (alternately gaining and losing a suffix that holds no search text) and
+// the database is told which record changed, as an edit does; the list keeps its index.
+// Afterwards the matches are checked against the record-by-record search.
+void SearchKeystrokeAfterEdit(benchmark::State& state)
+{
+    CLibraryDatabase& database = Library();
+    const std::string text = AfxUnicodeToAnsi(Env("CORDA_BENCH_SEARCH", "the"));
+    static CRecordSearchIndex index;
+    std::vector<CSongRecord*> matches;
+    CSongRecordset recordset;
+    CArtistSummaryRecordset artists;
+    CAlbumSummaryRecordset albums;
+    if (database.GetSongCount() == 0)
+        Fail("edit benchmark", QStringLiteral("the library has no songs"));
+    CSongRecord* edited = database.GetSongs()[database.GetSongCount() / 2];
+    const std::string original = edited->GetTitle();
+    bool suffixed = false;
+    Measure(
+        state, "search/edited",
+        [&] {
+            recordset.Clear();
+            suffixed = !suffixed;
+            edited->SetTitle(suffixed ? original + " (live)" : original);
+            database.NoteSongChanged(edited);
+        },
+        [&] {
+            index.FindSongs(database, text, songSearchAll, matches);
+            for (CSongRecord* song : matches)
+                recordset.Add(song);
+            artists.Build(recordset.GetAllEntries());
+            albums.Build(recordset.GetAllEntries());
+            recordset.Sort(songFieldTitle, true, true);
+        });
+    size_t expected = 0;
+    bool same = true;
+    for (CSongRecord* song : database.GetSongs()) {
+        if (SongMatchesSearch(*song, text, songSearchAll))
+            same = same && expected < matches.size() && matches[expected++] == song;
+    }
+    same = same && expected == matches.size();
+    edited->SetTitle(original);
+    database.NoteSongChanged(edited);
+    state.counters["matches"] = static_cast<double>(recordset.GetCount());
+    state.counters["same"] = same ? 1 : 0;
+    state.counters["builds"] = static_cast<double>(index.GetBuildCount());
+    state.counters["updates"] = static_cast<double>(index.GetUpdateCount());
+}
+
 void FileMD5(benchmark::State& state)
 {
     const QString path = Env("CORDA_BENCH_MD5_FILE");
@@ -256,6 +305,7 @@ int main(int argc, char** argv)
         Register("SearchKeystroke", [](benchmark::State& state) { SearchKeystroke(state, "search", false); });
         Register("SearchKeystrokeFirst",
                  [](benchmark::State& state) { SearchKeystroke(state, "search/first", true); });
+        Register("SearchKeystrokeAfterEdit", SearchKeystrokeAfterEdit);
     }
     if (!Env("CORDA_BENCH_MD5_FILE").isEmpty())
         Register("FileMD5", FileMD5);

@@ -93,6 +93,85 @@ class VerdictTest(unittest.TestCase):
         self.assertEqual(sum("20000 added" in line for line in lines), 1)
 
 
+class ConditionTest(unittest.TestCase):
+    # A row held to two targets (L1M's load against sqlite3 and against ten times row 5)
+    # must fail on either, and show no verdict when the other row was not measured.
+    def test_every_condition_must_hold(self):
+        row = bl.Row("17", "load L1M", "sqlite3", limit=0.5)
+        row.ours, row.baseline = 1.0, 4.0
+        row.require("row 5", 1.0 / 0.1, 11)
+        self.assertTrue(row.met)
+        self.assertIn("≤ 11× row 5", row.target)
+        late = bl.Row("17", "load L1M", "sqlite3", limit=0.5)
+        late.ours, late.baseline = 1.0, 4.0
+        late.require("row 5", 1.0 / 0.05, 11)
+        self.assertFalse(late.met)
+        unknown = bl.Row("17", "load L1M", "sqlite3", limit=0.5)
+        unknown.ours, unknown.baseline = 1.0, 4.0
+        unknown.require("row 5", None, 11)
+        self.assertIsNone(unknown.met)
+        self.assertEqual(unknown.cells()[5], "—")
+
+
+class RowSelectionTest(unittest.TestCase):
+    # "--rows 17-22" must select exactly those rows, and the rows they are measured
+    # against must be measured with them.
+    def test_ranges_and_dependencies(self):
+        self.assertEqual(bl.parse_rows("1,5,7"), {"1", "5", "7"})
+        self.assertEqual(bl.parse_rows("17-19, 22"), {"17", "18", "19", "22"})
+        with self.assertRaises(ValueError):
+            bl.parse_rows("5-x")
+        with self.assertRaises(ValueError):
+            bl.parse_rows("9-3")
+        self.assertEqual(bl.with_dependencies({"17", "21"}), {"17", "5", "21", "8"})
+        self.assertEqual(bl.with_dependencies({"19", "20"}), {"19", "6", "20", "2"})
+
+
+class Cp437Info(__import__("zipfile").ZipInfo):
+    """An entry name written as its code-page bytes without the UTF-8 flag, as minizip does."""
+
+    def _encodeFilenameFlags(self):
+        return self.filename.encode("cp437"), self.flag_bits
+
+
+class ArchiveCheckTest(unittest.TestCase):
+    # The backup rows check their archive: entries out of library order, a damaged entry
+    # or one whose bytes differ from its file must each be reported.
+    def test_order_damage_and_contents(self):
+        import zipfile
+        with tempfile.TemporaryDirectory() as folder:
+            sources = []
+            for name in ("library.cordb", "a.crd", "Jalape\u00f1o \u0152il.crd"):
+                path = os.path.join(folder, "src", name)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, "wb") as f:
+                    f.write((name * 500).encode())
+                sources.append(path)
+
+            def make(order, data=None):
+                archive = os.path.join(folder, "out.zip")
+                with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+                    for index in order:
+                        name = "library.cordb" if index == 0 else sources[index].lstrip("/")
+                        # As the program stores names: Windows-1252 bytes, no UTF-8 flag.
+                        info = Cp437Info(bl.corpusgen.ansi_from_unicode(name).decode("cp437"))
+                        info.compress_type = zipfile.ZIP_DEFLATED
+                        with open(sources[index], "rb") as f:
+                            z.writestr(info, data if data is not None and index == 2 else f.read())
+                return archive
+
+            self.assertEqual(bl.check_archive(make([0, 1, 2]), sources), [])
+            self.assertTrue(any("expected" in p for p in bl.check_archive(make([0, 2, 1]), sources)))
+            self.assertTrue(any("differs" in p for p in bl.check_archive(make([0, 1, 2], b"other"), sources)))
+            archive = make([0, 1, 2])
+            with open(archive, "r+b") as f:
+                raw = f.read()
+                at = raw.index(b"PK\x03\x04", 10) + 40
+                f.seek(at)
+                f.write(b"\xff\xff\xff\xff")
+            self.assertNotEqual(bl.check_archive(archive, sources), [])
+
+
 class StampTest(unittest.TestCase):
     # A corpus made with other arguments must not be taken from the cache.
     def test_other_arguments_are_not_cached(self):
