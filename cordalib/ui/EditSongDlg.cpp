@@ -299,6 +299,9 @@ CEditRecordDlg::itemResult CEditSongDlg::UpdateItem(int position, QString& error
         if (IsTicked(check))
             fields |= Bit(field);
     }
+    // Traditional ticked with neither answer chosen says nothing about the songs.
+    if (!m_pYes->isChecked() && !m_pNo->isChecked())
+        fields &= ~Bit(songFieldTraditional);
     if (fields == 0)
         return itemSkipped;
     const CSongRecord copy = record;

@@ -329,10 +329,19 @@ TEST_F(EditSongDlgTest, TraditionalInSingleMode)
 }
 
 // Multi-edit: the check boxes of traditional, composer and lyricist follow one another as
-// documented, and only the user's clicks set the rules off.
+// documented, and only the user's clicks set the rules off; no answer chosen is no change.
 TEST_F(EditSongDlgTest, TraditionalInterlocksInMultiEdit)
 {
     AddSongs(3);
+    {
+        // Traditional ticked without an answer chosen writes nothing.
+        const QByteArray before = ReadAll(m_songs.Get(0)->GetPath());
+        auto unanswered = Open({0, 1});
+        Tick(*unanswered, IDC_CHECK_TRADITIONAL);
+        ClickOk(*unanswered);
+        EXPECT_EQ(unanswered->result(), QDialog::Accepted);
+        EXPECT_EQ(ReadAll(m_songs.Get(0)->GetPath()), before);
+    }
     auto dialog = Open({0, 1, 2});
     ASSERT_TRUE(dialog->IsMultiEdit());
     // F1 opens the multi-edit topic.
@@ -346,6 +355,8 @@ TEST_F(EditSongDlgTest, TraditionalInterlocksInMultiEdit)
     auto* no = Control<QRadioButton>(*dialog, IDC_SONG_TRADITIONAL_NO);
     EXPECT_FALSE(yes->isEnabled());
     EXPECT_FALSE(Edit(*dialog, IDC_SONG_COMPOSER)->isEnabled());
+    EXPECT_FALSE(yes->isChecked());
+    EXPECT_FALSE(no->isChecked());
 
     // Ticking the composer box ticks traditional and chooses "No", focusing the composer;
     // the lyricist box is left alone.
