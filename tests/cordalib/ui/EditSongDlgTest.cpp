@@ -402,8 +402,9 @@ TEST_F(EditSongDlgTest, TraditionalInterlocksInMultiEdit)
     }
 }
 
-// Multi-edit with only the album ticked changes only the albums, and the album enters its
-// auto-complete list once; the progress window showed its lines.
+// Multi-edit with only the album ticked changes only the albums (a title changed outside
+// meanwhile stays), and the album enters its auto-complete list once; the progress window
+// showed its lines.
 TEST_F(EditSongDlgTest, MultiEditChangesOnlyTickedField)
 {
     AddSongs(5);
@@ -424,6 +425,13 @@ TEST_F(EditSongDlgTest, MultiEditChangesOnlyTickedField)
     Type(*dialog, IDC_SONG_ALBUM, QStringLiteral("Shared Album"));
     // The year is not ticked, so what it holds is not judged.
     Edit(*dialog, IDC_SONG_YEAR)->setText(QStringLiteral("123456"));
+    // Another program retitles song 3 meanwhile: the album edit keeps that title.
+    SongFields outside;
+    outside.title = "Retitled Outside";
+    outside.artist = "Artist 3";
+    outside.album = "Album 3";
+    outside.year = 1973;
+    WriteAll(m_songs.Get(3)->GetPath(), SongHeaderBytes(outside) + MusicBytes(3));
 
     QStringList statuses;
     QObject::connect(dialog.get(), &CEditRecordDlg::ItemProcessed, [&](int, int) {
@@ -443,12 +451,13 @@ TEST_F(EditSongDlgTest, MultiEditChangesOnlyTickedField)
         SCOPED_TRACE(i);
         const QString path = m_songs.Get(static_cast<size_t>(i))->GetPath();
         SongFields expected;
-        expected.title = "Song " + std::to_string(i);
+        expected.title = i == 3 ? "Retitled Outside" : "Song " + std::to_string(i);
         expected.artist = "Artist " + std::to_string(i);
         expected.album = i == 1 ? "Album 1" : "Shared Album";
         expected.year = static_cast<uint16_t>(1970 + i);
         EXPECT_EQ(ReadAll(path), SongHeaderBytes(expected) + MusicBytes(i));
         EXPECT_EQ(m_songs.Get(static_cast<size_t>(i))->GetAlbum(), expected.album);
+        EXPECT_EQ(m_songs.Get(static_cast<size_t>(i))->GetTitle(), expected.title);
         EXPECT_EQ(m_songs.Get(static_cast<size_t>(i))->GetChecksum(), Md5sumOf(path));
     }
     EXPECT_EQ(ReadAll(m_songs.Get(1)->GetPath()), before[1]);
