@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -520,24 +521,33 @@ TEST_F(EditSongDlgTest, CancelAfterThirdItemLeavesTheRestUntouched)
 }
 
 // Cancel is answered through the event loop as soon as the progress window is up: the
-// window lets events through between files instead of freezing.
+// window lets events through between files instead of freezing, and a mouse click reaches
+// it although the edit dialog runs modally (as the list commands run it) under it.
 TEST_F(EditSongDlgTest, ProgressWindowAnswersCancelBetweenFiles)
 {
     AddSongs(4);
-    auto dialog = Open({0, 1, 2, 3});
-    Tick(*dialog, IDC_CHECK_TITLE);
-    Type(*dialog, IDC_SONG_TITLE, QStringLiteral("Same"));
+    CEditSongDlg dialog(App(), m_songs, {0, 1, 2, 3}, 0, nullptr);
     int processed = 0;
-    QObject::connect(dialog.get(), &CEditRecordDlg::ItemProcessed, [&](int, int) { ++processed; });
-    // Posted before OK: it can only run when the edit loop lets events through.
-    QTimer::singleShot(0, dialog.get(), [&] {
-        CProgressDlg* progress = dialog->GetProgressWindow();
-        ASSERT_NE(progress, nullptr);
-        progress->GetCancelButton()->click();
+    bool cancelSeen = false;
+    QObject::connect(&dialog, &CEditRecordDlg::ItemProcessed, [&](int, int) { ++processed; });
+    QTimer::singleShot(0, &dialog, [&] {
+        Tick(dialog, IDC_CHECK_TITLE);
+        Type(dialog, IDC_SONG_TITLE, QStringLiteral("Same"));
+        // Posted before OK: it can only run when the edit loop lets events through.
+        QTimer::singleShot(0, &dialog, [&] {
+            CProgressDlg* progress = dialog.GetProgressWindow();
+            ASSERT_NE(progress, nullptr);
+            QSignalSpy cancelled(progress, &CProgressDlg::CancelPressed);
+            QTest::mouseClick(progress->GetCancelButton(), Qt::LeftButton);
+            cancelSeen = cancelled.count() == 1;
+        });
+        ClickOk(dialog);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
     });
-    ClickOk(*dialog);
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_TRUE(cancelSeen);
     EXPECT_LT(processed, 4);
-    EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(HeaderOf(m_songs.Get(3)->GetPath()).GetTitle(), "Song 3");
 }
 
