@@ -305,6 +305,19 @@ void Refresh(CFoldedTexts& folded, const CLibraryDatabase& database, const std::
 
 constexpr size_t NOT_FOUND = static_cast<size_t>(-1);
 
+// Most patterns are a few letters: their middle is compared here rather than through a
+// call to memcmp for every place where the first and last letters agree.
+inline bool SameBytes(const char* a, const char* b, size_t count)
+{
+    if (count > 8)
+        return std::memcmp(a, b, count) == 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 // The first position at or after pos where the (folded) pattern occurs in the folded text.
 // Sixteen starting places are tested at once for the pattern's first and last bytes;
 // only where both agree are the bytes between compared.
@@ -324,7 +337,7 @@ size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, 
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
         while (mask != 0) {
             const size_t at = pos + static_cast<size_t>(__builtin_ctz(mask));
-            if (std::memcmp(text + at + 1, pattern + 1, middle) == 0)
+            if (SameBytes(text + at + 1, pattern + 1, middle))
                 return at;
             mask &= mask - 1;
         }
@@ -333,7 +346,7 @@ size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, 
 #endif
     for (; pos <= last; ++pos) {
         if (text[pos] == pattern[0] && text[pos + length - 1] == pattern[length - 1] &&
-            std::memcmp(text + pos + 1, pattern + 1, middle) == 0)
+            SameBytes(text + pos + 1, pattern + 1, middle))
             return pos;
     }
     return NOT_FOUND;
