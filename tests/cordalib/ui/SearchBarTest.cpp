@@ -6,6 +6,7 @@
 #include "cordalib/ui/MainHeaderFormView.h"
 #include "cordalib/ui/SearchFilterCtrl.h"
 #include "qvsystem/controls/SearchEdit.h"
+#include "qvsystem/platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -386,7 +388,20 @@ TEST_F(SearchBarTest, ViewChangeEmptiesTheTextWithoutSearching)
 // list would never follow the text.
 TEST_F(SearchBarTest, OutOfRangeDelayIsTakenAsTheLongest)
 {
-    SetAutoResults(true, 0xFFFFFFFFu);
+    // The setter refuses such a value, so it comes in as a stored one would.
+    CSearchSettings& search = m_app->GetSearchSettings();
+    ASSERT_FALSE(search.SetAutoResultsDelay(0xFFFFFFFFu, false));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    AfxSetSettingsStorePath(dir.path() + QStringLiteral("/registry.db"));
+    struct StoreReset {
+        ~StoreReset() { AfxSetSettingsStorePath(QString()); }
+    } storeReset;
+    ASSERT_TRUE(m_app->SetRegistryLocation());
+    ASSERT_TRUE(m_app->GetProfile().WriteProfileInt(QString::fromLatin1(CSearchSettings::SECTION),
+        QString::fromLatin1(CSearchSettings::AUTORESULTS_DELAY), 0xFFFFFFFFu));
+    search.Load();
+    ASSERT_EQ(search.GetAutoResultsDelay(), 0xFFFFFFFFu);
     EXPECT_EQ(CMainHeaderFormView::GetAutoResultsDelay(), CMainHeaderFormView::MAX_AUTORESULTS_DELAY);
     QTest::keyClick(m_edit, Qt::Key_X);
     ASSERT_TRUE(m_bar->GetAutoResultsTimer().isActive());
