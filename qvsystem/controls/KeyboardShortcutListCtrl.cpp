@@ -204,7 +204,9 @@ bool CKeyboardShortcutListCtrl::Passes(const CKeyboardShortcutVirtualListCtrlIte
 
 void CKeyboardShortcutListCtrl::RebuildShown()
 {
-    const bool updates = updatesEnabled();
+    // Only a pause of its own is restored: a list whose updates are off because its window's
+    // are (a page being shown) must not keep them off once the window turns them on again.
+    const bool updates = !testAttribute(Qt::WA_ForceUpdatesDisabled);
     setUpdatesEnabled(false);
     Rows().clear();
     for (CKeyboardShortcutVirtualListCtrlItem* item : m_sorted) {
@@ -374,7 +376,7 @@ int CKeyboardShortcutListCtrl::GetSelectedItemsAssignedShortcutKeyCount() const
 void CKeyboardShortcutListCtrl::ResetAllKeyboardShortcuts()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool updates = updatesEnabled();
+    const bool updates = !testAttribute(Qt::WA_ForceUpdatesDisabled);
     setUpdatesEnabled(false);
     for (SchemeEntry& entry : m_schemes) {
         const LOADDEFAULTMAPPINGSCHEMEFUNCTION loadDefault =

@@ -283,6 +283,11 @@ TEST_F(OptionsDlgTest, TreeHoldsTheTenPagesWithTheirHeadingsAndTopics)
                 EXPECT_TRUE(page->rect().contains(child->geometry())) << child->metaObject()->className();
             }
         }
+        // Every control draws: one that kept the pause of updates it took while the page was
+        // being built (the window's updates were off then) stays blank for good.
+        for (QWidget* child : page->findChildren<QWidget*>()) {
+            EXPECT_TRUE(child->updatesEnabled()) << child->metaObject()->className();
+        }
     }
     AfxSetHtmlHelpTopicHandler(nullptr);
 }
