@@ -203,7 +203,7 @@ def check_archive(archive, sources):
 # Row selection
 
 # Rows measured against another row of the same run need that row measured too.
-DEPENDENCIES = {"17": {"5"}, "19": {"6"}, "20": {"2"}, "21": {"8"}}
+DEPENDENCIES = {"11": {"6"}, "13": {"7", "12"}, "17": {"5"}, "19": {"6"}, "20": {"2"}, "21": {"8"}}
 
 
 def parse_rows(text):

@@ -53,8 +53,7 @@ int IndexOfValue(const QComboBox* combo, unsigned value)
 
 CEditLessonDlg::CEditLessonDlg(CCordaLibrarianApp& app, CLessonRecordset& recordset,
                                std::vector<int> selectedRows, int focusedRow, QWidget* parent)
-    : CEditRecordDlg(IDD_EDIT_LESSON, app, std::move(selectedRows), focusedRow, parent),
-      m_recordset(recordset)
+    : CEditRecordsetDlg(IDD_EDIT_LESSON, app, recordset, std::move(selectedRows), focusedRow, parent)
 {
     setWindowTitle(tr("Edit Lesson"));
     SetNavigationLabel(tr("L&esson:"));
@@ -95,22 +94,6 @@ bool CEditLessonDlg::OnInitDialog()
     return CEditRecordDlg::OnInitDialog();
 }
 
-int CEditLessonDlg::GetRecordCount() const
-{
-    return static_cast<int>(m_recordset.GetCount());
-}
-
-bool CEditLessonDlg::HasRecord(int position) const
-{
-    return position >= 0 && m_recordset.Get(static_cast<size_t>(position)) != nullptr;
-}
-
-QString CEditLessonDlg::GetRecordPath(int position) const
-{
-    const CLessonRecord* record = position >= 0 ? m_recordset.Get(static_cast<size_t>(position)) : nullptr;
-    return record ? record->GetPath() : QString();
-}
-
 unsigned CEditLessonDlg::GetProgressTextID() const
 {
     return IDS_UPDATING_LESSON;
@@ -133,7 +116,7 @@ void CEditLessonDlg::GetAutoCompleteEdits(CAutoCompleteEditSubKeyMap& map) const
 
 void CEditLessonDlg::LoadRecord(int position)
 {
-    const CLessonRecord& record = *m_recordset.Get(static_cast<size_t>(position));
+    const CLessonRecord& record = *Record(position);
     m_pTitle->setText(Unicode(record.GetTitle()));
     m_pSubtitle->setText(Unicode(record.GetSubtitle()));
     m_pStyle->setCurrentIndex(IndexOfValue(m_pStyle, record.GetStyle()));
@@ -175,7 +158,7 @@ unsigned CEditLessonDlg::ChangedFields(const CLessonRecord& record) const
 
 bool CEditLessonDlg::IsRecordModified() const
 {
-    return ChangedFields(*m_recordset.Get(static_cast<size_t>(GetPosition()))) != 0;
+    return ChangedFields(*Record(GetPosition())) != 0;
 }
 
 void CEditLessonDlg::AssignFields(CLessonRecord& record, unsigned fields) const
@@ -214,7 +197,7 @@ bool CEditLessonDlg::ValidateData(int& icon, QString& caption, QString& text, QR
 
 bool CEditLessonDlg::SaveRecord()
 {
-    CLessonRecord& record = *m_recordset.Get(static_cast<size_t>(GetPosition()));
+    CLessonRecord& record = *Record(GetPosition());
     const unsigned fields = ChangedFields(record);
     if (fields == 0)
         return true;
@@ -236,7 +219,7 @@ bool CEditLessonDlg::SaveRecord()
 
 CEditRecordDlg::itemResult CEditLessonDlg::UpdateItem(int position, QString& errorText)
 {
-    CLessonRecord& record = *m_recordset.Get(static_cast<size_t>(position));
+    CLessonRecord& record = *Record(position);
     unsigned fields = 0;
     const std::pair<int, int> ticks[] = {
         {IDC_CHECK_TITLE, lessonFieldTitle},   {IDC_CHECK_SUBTITLE, lessonFieldSubtitle},

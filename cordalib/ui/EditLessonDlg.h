@@ -22,7 +22,7 @@ inline constexpr int IDC_LESSON_LEVEL = 1012;
 inline constexpr int IDC_LESSON_AUTHOR = 1013;
 inline constexpr int IDC_LESSON_COPYRIGHT = 1009;
 
-class CEditLessonDlg : public CEditRecordDlg {
+class CEditLessonDlg : public CEditRecordsetDlg<CLessonRecordset> {
     Q_OBJECT
 
 public:
@@ -34,9 +34,6 @@ public:
     bool ValidateData(int& icon, QString& caption, QString& text, QRect& rect) override;
 
 protected:
-    int GetRecordCount() const override;
-    bool HasRecord(int position) const override;
-    QString GetRecordPath(int position) const override;
     void LoadRecord(int position) override;
     bool IsRecordModified() const override;
     bool SaveRecord() override;
@@ -54,7 +51,6 @@ private:
     int SelectedStyle() const;
     int SelectedLevel() const;
 
-    CLessonRecordset& m_recordset;
     QLineEdit* m_pTitle = nullptr;
     QLineEdit* m_pSubtitle = nullptr;
     QComboBox* m_pStyle = nullptr;

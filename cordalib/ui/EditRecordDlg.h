@@ -198,3 +198,28 @@ private:
     QPushButton* m_pNext = nullptr;
     QPushButton* m_pLast = nullptr;
 };
+
+// The record accessors over the dialog's recordset, alike for songs and lessons.
+template <class Recordset> class CEditRecordsetDlg : public CEditRecordDlg {
+protected:
+    CEditRecordsetDlg(unsigned templateId, CCordaLibrarianApp& app, Recordset& recordset,
+                      std::vector<int> selectedRows, int focusedRow, QWidget* parent)
+        : CEditRecordDlg(templateId, app, std::move(selectedRows), focusedRow, parent), m_recordset(recordset)
+    {
+    }
+
+    int GetRecordCount() const override { return static_cast<int>(m_recordset.GetCount()); }
+    bool HasRecord(int position) const override { return Record(position) != nullptr; }
+    QString GetRecordPath(int position) const override
+    {
+        const auto* record = Record(position);
+        return record ? record->GetPath() : QString();
+    }
+    // The record at a position of the recordset's visible list; null outside it.
+    auto* Record(int position) const
+    {
+        return position >= 0 ? m_recordset.Get(static_cast<size_t>(position)) : nullptr;
+    }
+
+    Recordset& m_recordset;
+};

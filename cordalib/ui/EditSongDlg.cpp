@@ -39,7 +39,7 @@ QString Unicode(const std::string& text)
 
 CEditSongDlg::CEditSongDlg(CCordaLibrarianApp& app, CSongRecordset& recordset, std::vector<int> selectedRows,
                            int focusedRow, QWidget* parent)
-    : CEditRecordDlg(IDD_EDIT_SONG, app, std::move(selectedRows), focusedRow, parent), m_recordset(recordset)
+    : CEditRecordsetDlg(IDD_EDIT_SONG, app, recordset, std::move(selectedRows), focusedRow, parent)
 {
     setWindowTitle(tr("Edit Song"));
     SetNavigationLabel(tr("&Song:"));
@@ -100,22 +100,6 @@ CEditSongDlg::CEditSongDlg(CCordaLibrarianApp& app, CSongRecordset& recordset, s
 
 CEditSongDlg::~CEditSongDlg() = default;
 
-int CEditSongDlg::GetRecordCount() const
-{
-    return static_cast<int>(m_recordset.GetCount());
-}
-
-bool CEditSongDlg::HasRecord(int position) const
-{
-    return position >= 0 && m_recordset.Get(static_cast<size_t>(position)) != nullptr;
-}
-
-QString CEditSongDlg::GetRecordPath(int position) const
-{
-    const CSongRecord* record = position >= 0 ? m_recordset.Get(static_cast<size_t>(position)) : nullptr;
-    return record ? record->GetPath() : QString();
-}
-
 unsigned CEditSongDlg::GetProgressTextID() const
 {
     return IDS_UPDATING_SONG;
@@ -141,7 +125,7 @@ void CEditSongDlg::GetAutoCompleteEdits(CAutoCompleteEditSubKeyMap& map) const
 
 void CEditSongDlg::LoadRecord(int position)
 {
-    const CSongRecord& record = *m_recordset.Get(static_cast<size_t>(position));
+    const CSongRecord& record = *Record(position);
     m_pTitle->setText(Unicode(record.GetTitle()));
     m_pArtist->setText(Unicode(record.GetArtist()));
     m_pAlbum->setText(Unicode(record.GetAlbum()));
@@ -196,7 +180,7 @@ unsigned CEditSongDlg::ChangedFields(const CSongRecord& record) const
 
 bool CEditSongDlg::IsRecordModified() const
 {
-    const CSongRecord& record = *m_recordset.Get(static_cast<size_t>(GetPosition()));
+    const CSongRecord& record = *Record(GetPosition());
     // The year as the text typed: "0123" over 123 is an edit the user sees.
     if (m_pYear->text() != QString::number(record.GetYear()))
         return true;
@@ -260,7 +244,7 @@ bool CEditSongDlg::ValidateData(int& icon, QString& caption, QString& text, QRec
 bool CEditSongDlg::SaveRecord()
 {
     const int position = GetPosition();
-    CSongRecord& record = *m_recordset.Get(static_cast<size_t>(position));
+    CSongRecord& record = *Record(position);
     const unsigned fields = ChangedFields(record);
     if (fields == 0) {
         // Only the way the year was typed differs.
@@ -284,7 +268,7 @@ bool CEditSongDlg::SaveRecord()
 
 CEditRecordDlg::itemResult CEditSongDlg::UpdateItem(int position, QString& errorText)
 {
-    CSongRecord& record = *m_recordset.Get(static_cast<size_t>(position));
+    CSongRecord& record = *Record(position);
     unsigned fields = 0;
     const std::pair<int, int> ticks[] = {{IDC_CHECK_TITLE, songFieldTitle},
                                          {IDC_CHECK_ARTIST, songFieldArtist},

@@ -26,7 +26,7 @@ inline constexpr int IDC_SONG_LYRICIST = 1007;
 inline constexpr int IDC_SONG_ARRANGER = 1008;
 inline constexpr int IDC_SONG_COPYRIGHT = 1009;
 
-class CEditSongDlg : public CEditRecordDlg {
+class CEditSongDlg : public CEditRecordsetDlg<CSongRecordset> {
     Q_OBJECT
 
 public:
@@ -42,9 +42,6 @@ public:
     bool ValidateData(int& icon, QString& caption, QString& text, QRect& rect) override;
 
 protected:
-    int GetRecordCount() const override;
-    bool HasRecord(int position) const override;
-    QString GetRecordPath(int position) const override;
     void LoadRecord(int position) override;
     bool IsRecordModified() const override;
     bool SaveRecord() override;
@@ -69,7 +66,6 @@ private:
     void OnTraditionalTicked(bool ticked);
     void OnAuthorTicked(int checkId, bool ticked);
 
-    CSongRecordset& m_recordset;
     QLineEdit* m_pTitle = nullptr;
     CAutoCompleteEdit* m_pArtist = nullptr;
     CAutoCompleteEdit* m_pAlbum = nullptr;

@@ -86,12 +86,14 @@ int CLessonListCtrl::GetRating(int row) const
     return lesson ? lesson->GetRating() : -1;
 }
 
-bool CLessonListCtrl::SetRecordRating(int row, int rating)
+bool CLessonListCtrl::SetRecordRating(int row, int rating, CLibraryDatabase* database)
 {
     CLessonRecord* lesson = GetRecord(row);
     if (!lesson)
         return false;
     lesson->SetRating(static_cast<uint8_t>(rating));
+    if (database)
+        database->NoteLessonChanged(lesson);
     return true;
 }
 

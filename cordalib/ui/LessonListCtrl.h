@@ -78,7 +78,7 @@ public:
 protected:
     void SortRecordset(int trueColumn, bool ascending) override;
     QString GetTypeAheadText(int row, int trueColumn, int length) const override;
-    bool SetRecordRating(int row, int rating) override;
+    bool SetRecordRating(int row, int rating, CLibraryDatabase* database) override;
 
 private:
     CLessonListRecordset m_recordset;

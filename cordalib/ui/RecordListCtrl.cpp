@@ -151,11 +151,7 @@ CLibraryDatabase* CRecordListCtrl::GetDatabase() const
 
 bool CRecordListCtrl::SetRating(int row, int rating)
 {
-    if (rating < 0 || rating > CRatingMarks::MARK_COUNT || !SetRecordRating(row, rating))
-        return false;
-    if (CLibraryDatabase* database = GetDatabase())
-        database->SetModified(true);
-    return true;
+    return rating >= 0 && rating <= CRatingMarks::MARK_COUNT && SetRecordRating(row, rating, GetDatabase());
 }
 
 void CRecordListCtrl::ReportSelectionChange()

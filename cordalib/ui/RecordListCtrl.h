@@ -171,8 +171,9 @@ protected:
     // The type-ahead text of a row in a column: at least the typed length's worth of the
     // display text. By default the display text.
     virtual QString GetTypeAheadText(int row, int trueColumn, int length) const;
-    // Sets the record's rating; false beyond the set.
-    virtual bool SetRecordRating(int row, int rating) = 0;
+    // Sets the record's rating and tells the database (when there is one) which record
+    // changed, so that derived data refreshes that record alone; false beyond the set.
+    virtual bool SetRecordRating(int row, int rating, CLibraryDatabase* database) = 0;
 
     // Brackets of a rebuild.
     void BeginRebuild();

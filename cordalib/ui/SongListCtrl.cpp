@@ -103,12 +103,14 @@ int CSongListCtrl::GetRating(int row) const
     return song ? song->GetRating() : -1;
 }
 
-bool CSongListCtrl::SetRecordRating(int row, int rating)
+bool CSongListCtrl::SetRecordRating(int row, int rating, CLibraryDatabase* database)
 {
     CSongRecord* song = GetRecord(row);
     if (!song)
         return false;
     song->SetRating(static_cast<uint8_t>(rating));
+    if (database)
+        database->NoteSongChanged(song);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "cordalib/ui/SyncProgressDlg.h"
 
 #include "qvsystem/controls/EllipsisLabel.h"
+#include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/QVAnimateCtrl.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
 
@@ -34,16 +35,7 @@ CSyncProgressDlg::CSyncProgressDlg(QWidget* owner)
     top->setSpacing(14);
     top->addWidget(m_pAnimate, 0, Qt::AlignVCenter);
     top->addWidget(m_pStatus, 1, Qt::AlignVCenter);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_pCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 12);
-    layout->setSpacing(12);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
-    setFixedWidth(DIALOG_WIDTH);
-    setSizeGripEnabled(false);
+    CProgressDlg::LayOutWithCancel(*this, top, m_pCancel, DIALOG_WIDTH);
 }
 
 CSyncProgressDlg::~CSyncProgressDlg() = default;

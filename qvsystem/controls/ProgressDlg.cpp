@@ -61,17 +61,22 @@ CProgressDlg::CProgressDlg(unsigned iconId, unsigned captionId, QWidget* parent)
     top->setSpacing(14);
     top->addWidget(m_pIcon, 0, Qt::AlignTop);
     top->addLayout(texts, 1);
+    LayOutWithCancel(*this, top, m_pCancel, DIALOG_WIDTH);
+    LoadIcon();
+}
+
+void CProgressDlg::LayOutWithCancel(QDialog& dialog, QLayout* top, QPushButton* cancel, int width)
+{
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_pCancel);
-    auto* layout = new QVBoxLayout(this);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(14, 14, 14, 12);
     layout->setSpacing(12);
     layout->addLayout(top);
     layout->addLayout(buttons);
-    setFixedWidth(DIALOG_WIDTH);
-    setSizeGripEnabled(false);
-    LoadIcon();
+    dialog.setFixedWidth(width);
+    dialog.setSizeGripEnabled(false);
 }
 
 CProgressDlg::~CProgressDlg() = default;

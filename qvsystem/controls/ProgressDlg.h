@@ -36,10 +36,16 @@ inline constexpr int IDC_QV_PROGRESS_SECONDARY_STATUS = 24032;
 inline constexpr int IDC_QV_PROGRESS_BAR = 24033;
 inline constexpr int IDC_QV_PROGRESS_CANCEL = 2;
 
+class QLayout;
+
 class QVSYSTEM_EXPORT CProgressDlg : public CQVDialog {
     Q_OBJECT
 
 public:
+    // The layout every progress window of the program shares: the top part, then the
+    // Cancel button on the right, at a fixed width.
+    static void LayOutWithCancel(QDialog& dialog, QLayout* top, QPushButton* cancel, int width);
+
     // 0 for the default icon (24019) and the default caption (the program's title, 57344).
     explicit CProgressDlg(unsigned iconId = 0, unsigned captionId = 0, QWidget* parent = nullptr);
     ~CProgressDlg() override;
