@@ -403,11 +403,19 @@ void ShootUpdateDialogs(CMainFrame& frame)
                 Grab(&dialog, QStringLiteral("update-checking"));
             }
             CQVMessageBox* box = CQVMessageBox::GetActive();
-            if (box && box->isVisible() && !boxShot) {
-                boxShot = true;
-                Grab(box, QString::fromLatin1(scene.name));
-                box->done(QMessageBox::Ok);
+            if (!box || !box->isVisible() || boxShot)
+                return;
+            // The question before the program reaches the listing's server is answered as
+            // the user would; only the check's own message is the scene's picture.
+            if (box->text().contains(QStringLiteral("attempting to open"))) {
+                if (first)
+                    Grab(box, QStringLiteral("update-link-question"));
+                box->done(QMessageBox::Yes);
+                return;
             }
+            boxShot = true;
+            Grab(box, QString::fromLatin1(scene.name));
+            box->done(QMessageBox::Ok);
         });
         poll.start(50);
         QTimer::singleShot(10000, &dialog, [&dialog]() { dialog.reject(); });

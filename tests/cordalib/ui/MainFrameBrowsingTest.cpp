@@ -10,6 +10,7 @@
 #include "cordalib/ui/MainFooterFormView.h"
 #include "cordalib/ui/MainFrame.h"
 #include "cordalib/ui/MainHeaderFormView.h"
+#include "cordalib/ui/RatingMarks.h"
 #include "cordalib/ui/RecordHeaderFormView.h"
 #include "cordalib/ui/RecordListView.h"
 #include "cordalib/ui/SearchFilterCtrl.h"
@@ -19,6 +20,8 @@
 #include "qvsystem/controls/ColumnsDlg.h"
 #include "qvsystem/controls/EllipsisLabel.h"
 #include "qvsystem/controls/SearchEdit.h"
+#include "qvsystem/platform/Archive.h"
+#include "qvsystem/platform/File.h"
 
 #include <gtest/gtest.h>
 
@@ -26,12 +29,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QStyleHints>
 #include <QTest>
 #include <QTimer>
+
+#include <map>
 
 namespace {
 
@@ -486,6 +493,52 @@ TEST_F(MainFrameBrowsingTest, RendersWithoutOverlapsOrClippedTexts)
                                                                   : QStringLiteral("/main-lessons.png")));
         }
     }
+}
+
+// A rating given with a click must reach the library file through the idle save, each
+// time, so that it is still there at the next start (the close's save is the application's,
+// shown by its own test).
+TEST_F(MainFrameBrowsingTest, RatingClicksReachTheLibraryFile)
+{
+    for (int i = 0; i < 3; ++i)
+        AddSong("Song " + std::to_string(i), "Artist", "Album",
+                MusicFolder() + QStringLiteral("/s%1.crd").arg(i));
+    App().GetLibraryDatabase().SetModified(false);
+    const auto storedRatings = [this]() {
+        CLibraryDatabase stored;
+        CFile file(DatabaseFile(), CFile::modeRead);
+        CArchive archive(&file, CArchive::load);
+        stored.Load(archive);
+        archive.Close();
+        std::map<std::string, int> ratings;
+        for (const CSongRecord* song : stored.GetSongs())
+            ratings[song->GetTitle()] = song->GetRating();
+        return ratings;
+    };
+    auto frame = ShowFrame();
+    CSongListCtrl& list = *frame->GetSongList();
+    ASSERT_EQ(list.GetItemCount(), 3);
+    const auto clickStar = [&list](int row, int star) {
+        list.SelectItem(row, true);
+        const QPoint point = CRatingMarks::GetCellRect(list.GetRatingRect(row), star - 1).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, point,
+                          QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+        return list.GetRecord(row)->GetTitle();
+    };
+
+    const std::string first = clickStar(0, 3);
+    ASSERT_EQ(list.GetRecord(0)->GetRating(), 3);
+    ASSERT_TRUE(frame->OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS));
+    EXPECT_EQ(storedRatings().at(first), 3);
+
+    const std::string second = clickStar(1, 5);
+    ASSERT_EQ(list.GetRecord(1)->GetRating(), 5);
+    EXPECT_TRUE(App().GetLibraryDatabase().IsModified());
+    ASSERT_TRUE(frame->OnIdleTimer(CMainFrame::IDLE_SAVE_AFTER_MS));
+    const std::map<std::string, int> ratings = storedRatings();
+    EXPECT_EQ(ratings.size(), 3u);
+    EXPECT_EQ(ratings.at(first), 3);
+    EXPECT_EQ(ratings.at(second), 5);
 }
 
 } // namespace
