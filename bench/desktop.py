@@ -46,6 +46,27 @@ class Xvfb:
     def __init__(self):
         if not shutil.which("Xvfb"):
             raise DesktopError("Xvfb is not installed")
+        # Another X server starting at the same moment can take the display number this one
+        # reported, so a server is used only once a client has reached it.
+        for _ in range(3):
+            self._start()
+            if self._answers():
+                return
+            self.close()
+        raise DesktopError("Xvfb started but no client could connect to it")
+
+    def _answers(self):
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and self.process.poll() is None:
+            # Without any cookie, as the programs of the run (in their own homes) connect.
+            env = dict(os.environ, DISPLAY=self.display, XAUTHORITY="/dev/null")
+            done = subprocess.run(["xdpyinfo"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if done.returncode == 0:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def _start(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
                                          "-nolisten", "tcp"], pass_fds=(write_end,),

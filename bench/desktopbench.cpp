@@ -225,15 +225,6 @@ private:
     QStringList m_headings;
 };
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
 std::vector<double> PageDowns(QWidget* view, int pages)
 {
     std::vector<double> times;
