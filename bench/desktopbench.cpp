@@ -12,6 +12,7 @@
 #include "cordalib/app/CommandTable.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/app/SettingsGroups.h"
+#include "cordalib/library/CordaFileHeader.h"
 #include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/SongRecord.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
@@ -410,8 +411,14 @@ void MultiEditRow(CMainFrame& frame, int editCount, const QString& album, const 
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
     QStringList paths;
-    for (int row = 0; row < count; ++row)
+    // Headers of release type 3 have no place for an album: the edit leaves those as they are.
+    int holders = 0;
+    for (int row = 0; row < count; ++row) {
         paths << CMainFrame::GetRowPath(list, row);
+        CCordaFileHeader header;
+        if (ReadHeaderFromFile(paths.back(), header, nullptr, nullptr, nullptr) && header.GetReleaseType() != 3)
+            ++holders;
+    }
     BenchApp()->Drain(100);
     CRecordListCommands* commands = GetRecordListCommands(list);
     if (!commands) {
@@ -456,7 +463,7 @@ void MultiEditRow(CMainFrame& frame, int editCount, const QString& album, const 
         Emit({{"row", "15"}, {"missing", "the edit dialog did not end with OK"}});
         return;
     }
-    Emit({{"row", "15"}, {"seconds", double(end - start) / 1e9}, {"albums", withAlbum}});
+    Emit({{"row", "15"}, {"seconds", double(end - start) / 1e9}, {"albums", withAlbum}, {"holders", holders}});
 }
 
 int Ui(const QStringList& args)

@@ -11,12 +11,14 @@
 #include "qvsystem/controls/AutoCompleteEdit.h"
 #include "qvsystem/controls/ProgressDlg.h"
 #include "qvsystem/controls/QVMessageBoxFunctions.h"
+#include "qvsystem/platform/MirrorFile.h"
 #include "qvsystem/system/FileUtilities.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -33,6 +35,8 @@ namespace {
 constexpr int FIELD_MIN_WIDTH = 340;
 constexpr int NAV_BUTTON_WIDTH = 30;
 constexpr int POSITION_WIDTH = 56;
+// How often a multi-edit lets the window repaint and take a Cancel.
+constexpr qint64 PUMP_INTERVAL_MS = 30;
 
 QPushButton* NavigationButton(const QString& text, int id, QWidget* parent)
 {
@@ -445,18 +449,25 @@ bool CEditRecordDlg::RunMultiEdit()
     CProgressDlg progress;
     progress.CreateProgressStyle(this);
     progress.SetRange(0, count);
-    progress.SetStep(1);
     progress.ShowProgressStyle();
     m_pProgress = &progress;
     bool cancelled = false;
+    CMirrorFileBatch batch;
+    QElapsedTimer sincePump;
     for (int item = 0; item < count; ++item) {
-        // Between files the window repaints and a Cancel is taken.
-        if (progress.CheckCancelButton()) {
+        // A Cancel is taken between any two files; the window repaints a few dozen times a
+        // second, as pumping at every file would cost more than writing it.
+        const bool pump = item == 0 || sincePump.elapsed() >= PUMP_INTERVAL_MS;
+        if (pump)
+            sincePump.start();
+        if (pump ? progress.CheckCancelButton() : progress.TakeCancelPress()) {
             cancelled = true;
             break;
         }
         progress.SetStatus(AfxFormatMessage(LoadAppString(GetProgressTextID()), item + 1, count));
-        progress.StepIt();
+        // The bar repaints at once when it moves, so it moves when the window repaints.
+        if (pump)
+            progress.SetPos(item + 1);
         const int row = m_selectedRows[static_cast<size_t>(item)];
         itemResult result = itemSkipped;
         if (HasRecord(row)) {
@@ -466,6 +477,13 @@ bool CEditRecordDlg::RunMultiEdit()
                 m_errorLines << MaintenanceStrings::FormatErrorLine(GetRecordPath(row), errorText);
         }
         emit ItemProcessed(item, result);
+    }
+    QString folder;
+    int syncError = 0;
+    if (!batch.Finish(&folder, &syncError)) {
+        QString cause;
+        AfxGetSystemErrorText(syncError, cause);
+        m_errorLines << MaintenanceStrings::FormatErrorLine(folder, cause);
     }
     progress.SetStatus(LoadAppString(IDS_UPDATE_COMPLETE));
     progress.SetPos(count);

@@ -154,41 +154,63 @@ bool COptionsGeneralDialogPage::SaveData()
     return true;
 }
 
+// ---- Pages of yes/no settings
+
+COptionsSwitchesDialogPage::COptionsSwitchesDialogPage(unsigned templateId, const QString& heading,
+                                                       const QString& helpTopic,
+                                                       const COptionsContext& context, QWidget* parent)
+    : COptionsDialogPage(templateId, heading, helpTopic, context, parent)
+{
+}
+
+COptionsSwitchesDialogPage::~COptionsSwitchesDialogPage() = default;
+
+template <typename Settings>
+QCheckBox*
+COptionsSwitchesDialogPage::AddSwitch(int id, const QString& text, Settings& (CCordaLibrarianApp::*group)(),
+                                      bool (Settings::*get)() const, bool (Settings::*set)(bool, bool))
+{
+    QCheckBox* box = AddCheckBox(id, text);
+    m_switches.push_back({box, [this, group, get] { return ((App().*group)().*get)(); },
+                          [this, group, set](bool on) { ((App().*group)().*set)(on, true); }});
+    return box;
+}
+
+bool COptionsSwitchesDialogPage::LoadData()
+{
+    for (const CSwitch& item : m_switches)
+        item.box->setChecked(item.get());
+    return true;
+}
+
+bool COptionsSwitchesDialogPage::SaveData()
+{
+    for (const CSwitch& item : m_switches)
+        item.set(item.box->isChecked());
+    return true;
+}
+
 // ---- Message Boxes
 
 COptionsMessageBoxesDialogPage::COptionsMessageBoxesDialogPage(const COptionsContext& context,
                                                                QWidget* parent)
-    : COptionsDialogPage(IDD, tr("Message box settings"), QStringLiteral("changingthemessageboxsettings.htm"),
-                         context, parent)
+    : COptionsSwitchesDialogPage(IDD, tr("Message box settings"),
+                                 QStringLiteral("changingthemessageboxsettings.htm"), context, parent)
 {
-    m_pOpenWarning =
-        AddCheckBox(IDC_OPEN_CORDA_FILE_WARNING, tr("&Display a warning whenever a Corda file is opened"));
-    m_pEditWarning = AddCheckBox(IDC_EDIT_MULTIPLE_ITEMS_WARNING,
-                                 tr("Di&splay a warning whenever multiple items are edited"));
-    m_pDeleteConfirmation = AddCheckBox(IDC_DELETE_ITEM_CONFIRMATION,
-                                        tr("Displ&ay a confirmation message whenever an item is deleted"));
+    AddSwitch(IDC_OPEN_CORDA_FILE_WARNING, tr("&Display a warning whenever a Corda file is opened"),
+              &CCordaLibrarianApp::GetMessageBoxSettings, &CMessageBoxSettings::GetShowOpenCordaFileWarning,
+              &CMessageBoxSettings::SetShowOpenCordaFileWarning);
+    AddSwitch(IDC_EDIT_MULTIPLE_ITEMS_WARNING, tr("Di&splay a warning whenever multiple items are edited"),
+              &CCordaLibrarianApp::GetMessageBoxSettings,
+              &CMessageBoxSettings::GetShowEditMultipleItemsWarning,
+              &CMessageBoxSettings::SetShowEditMultipleItemsWarning);
+    AddSwitch(IDC_DELETE_ITEM_CONFIRMATION, tr("Displ&ay a confirmation message whenever an item is deleted"),
+              &CCordaLibrarianApp::GetMessageBoxSettings, &CMessageBoxSettings::GetShowDeleteItemConfirmation,
+              &CMessageBoxSettings::SetShowDeleteItemConfirmation);
     Body()->addStretch(1);
 }
 
 COptionsMessageBoxesDialogPage::~COptionsMessageBoxesDialogPage() = default;
-
-bool COptionsMessageBoxesDialogPage::LoadData()
-{
-    const CMessageBoxSettings& settings = App().GetMessageBoxSettings();
-    m_pOpenWarning->setChecked(settings.GetShowOpenCordaFileWarning());
-    m_pEditWarning->setChecked(settings.GetShowEditMultipleItemsWarning());
-    m_pDeleteConfirmation->setChecked(settings.GetShowDeleteItemConfirmation());
-    return true;
-}
-
-bool COptionsMessageBoxesDialogPage::SaveData()
-{
-    CMessageBoxSettings& settings = App().GetMessageBoxSettings();
-    settings.SetShowOpenCordaFileWarning(m_pOpenWarning->isChecked(), true);
-    settings.SetShowEditMultipleItemsWarning(m_pEditWarning->isChecked(), true);
-    settings.SetShowDeleteItemConfirmation(m_pDeleteConfirmation->isChecked(), true);
-    return true;
-}
 
 // ---- Search
 
@@ -253,77 +275,53 @@ void COptionsSearchDialogPage::UpdateControlStates()
 // ---- Security
 
 COptionsSecurityDialogPage::COptionsSecurityDialogPage(const COptionsContext& context, QWidget* parent)
-    : COptionsDialogPage(IDD, tr("Security settings"), QStringLiteral("changingthesecuritysettings.htm"),
-                         context, parent)
+    : COptionsSwitchesDialogPage(IDD, tr("Security settings"),
+                                 QStringLiteral("changingthesecuritysettings.htm"), context, parent)
 {
-    m_pWarning = AddCheckBox(IDC_OPEN_EXTERNAL_LINK_WARNING,
-                             tr("&Display a security warning whenever an external link is opened"));
+    AddSwitch(IDC_OPEN_EXTERNAL_LINK_WARNING,
+              tr("&Display a security warning whenever an external link is opened"),
+              &CCordaLibrarianApp::GetSecuritySettings, &CSecuritySettings::GetShowOpenExternalLinkWarning,
+              &CSecuritySettings::SetShowOpenExternalLinkWarning);
     Body()->addStretch(1);
 }
 
 COptionsSecurityDialogPage::~COptionsSecurityDialogPage() = default;
 
-bool COptionsSecurityDialogPage::LoadData()
-{
-    m_pWarning->setChecked(App().GetSecuritySettings().GetShowOpenExternalLinkWarning());
-    return true;
-}
-
-bool COptionsSecurityDialogPage::SaveData()
-{
-    App().GetSecuritySettings().SetShowOpenExternalLinkWarning(m_pWarning->isChecked(), true);
-    return true;
-}
-
 // ---- Startup
 
 COptionsStartupDialogPage::COptionsStartupDialogPage(const COptionsContext& context, QWidget* parent)
-    : COptionsDialogPage(IDD, tr("Startup settings"), QStringLiteral("changingthestartupsettings.htm"),
-                         context, parent)
+    : COptionsSwitchesDialogPage(IDD, tr("Startup settings"),
+                                 QStringLiteral("changingthestartupsettings.htm"), context, parent)
 {
-    m_pSplash = AddCheckBox(IDC_SHOW_SPLASH_SCREEN, tr("S&how splash screen on startup"));
+    AddSwitch(IDC_SHOW_SPLASH_SCREEN, tr("S&how splash screen on startup"),
+              &CCordaLibrarianApp::GetStartupSettings, &CStartupSettings::GetShowSplashScreen,
+              &CStartupSettings::SetShowSplashScreen);
     Body()->addStretch(1);
 }
 
 COptionsStartupDialogPage::~COptionsStartupDialogPage() = default;
 
-bool COptionsStartupDialogPage::LoadData()
-{
-    m_pSplash->setChecked(App().GetStartupSettings().GetShowSplashScreen());
-    return true;
-}
-
-bool COptionsStartupDialogPage::SaveData()
-{
-    App().GetStartupSettings().SetShowSplashScreen(m_pSplash->isChecked(), true);
-    return true;
-}
-
 // ---- System Tray
 
 COptionsSystemTrayDialogPage::COptionsSystemTrayDialogPage(const COptionsContext& context, QWidget* parent)
-    : COptionsDialogPage(IDD, tr("System tray settings"), QStringLiteral("changingthesystemtraysettings.htm"),
-                         context, parent)
+    : COptionsSwitchesDialogPage(IDD, tr("System tray settings"),
+                                 QStringLiteral("changingthesystemtraysettings.htm"), context, parent)
 {
-    m_pMinimize = AddCheckBox(IDC_MINIMIZE_TO_SYSTEM_TRAY, tr("&Minimize to the system tray"));
+    m_pMinimize =
+        AddSwitch(IDC_MINIMIZE_TO_SYSTEM_TRAY, tr("&Minimize to the system tray"),
+                  &CCordaLibrarianApp::GetSystemTraySettings, &CSystemTraySettings::GetMinimizeToSystemTray,
+                  &CSystemTraySettings::SetMinimizeToSystemTray);
     Body()->addStretch(1);
 }
 
 COptionsSystemTrayDialogPage::~COptionsSystemTrayDialogPage() = default;
 
-bool COptionsSystemTrayDialogPage::LoadData()
-{
-    m_pMinimize->setChecked(App().GetSystemTraySettings().GetMinimizeToSystemTray());
-    return true;
-}
-
 bool COptionsSystemTrayDialogPage::SaveData()
 {
-    const bool minimize = m_pMinimize->isChecked();
-    App().GetSystemTraySettings().SetMinimizeToSystemTray(minimize, true);
+    COptionsSwitchesDialogPage::SaveData();
     if (CMainFrame* frame = Frame()) {
         // Where the desktop has no notification area the icon cannot come; that is no error.
-        if (minimize)
+        if (m_pMinimize->isChecked())
             frame->AddTrayIcon();
         else
             frame->RemoveTrayIcon();

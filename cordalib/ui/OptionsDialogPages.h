@@ -11,6 +11,9 @@
 
 #include "cordalib/ui/OptionsDialogPage.h"
 
+#include <functional>
+#include <vector>
+
 class CLinkComboBox;
 class QCheckBox;
 class QComboBox;
@@ -70,7 +73,38 @@ private:
     QCheckBox* m_pMinimize = nullptr;
 };
 
-class COptionsMessageBoxesDialogPage : public COptionsDialogPage {
+// A page of check boxes, each showing one yes/no setting of the application: the box is
+// set from the setting when the page is first shown, and on OK the setting's setter writes
+// it (saved at once), box by box in the order they were added.
+class COptionsSwitchesDialogPage : public COptionsDialogPage {
+    Q_OBJECT
+
+public:
+    COptionsSwitchesDialogPage(unsigned templateId, const QString& heading, const QString& helpTopic,
+                               const COptionsContext& context, QWidget* parent = nullptr);
+    ~COptionsSwitchesDialogPage() override;
+
+    bool LoadData() override;
+    bool SaveData() override;
+
+protected:
+    // A check box in the body for the setting of the application's group (a getter such as
+    // CCordaLibrarianApp::GetStartupSettings) with its getter and setter. Defined beside the
+    // pages in OptionsDialogPages.cpp, where they use it.
+    template <typename Settings>
+    QCheckBox* AddSwitch(int id, const QString& text, Settings& (CCordaLibrarianApp::*group)(),
+                         bool (Settings::*get)() const, bool (Settings::*set)(bool, bool));
+
+private:
+    struct CSwitch {
+        QCheckBox* box;
+        std::function<bool()> get;
+        std::function<void(bool)> set;
+    };
+    std::vector<CSwitch> m_switches;
+};
+
+class COptionsMessageBoxesDialogPage : public COptionsSwitchesDialogPage {
     Q_OBJECT
 
 public:
@@ -81,14 +115,6 @@ public:
 
     explicit COptionsMessageBoxesDialogPage(const COptionsContext& context, QWidget* parent = nullptr);
     ~COptionsMessageBoxesDialogPage() override;
-
-    bool LoadData() override;
-    bool SaveData() override;
-
-private:
-    QCheckBox* m_pOpenWarning = nullptr;
-    QCheckBox* m_pEditWarning = nullptr;
-    QCheckBox* m_pDeleteConfirmation = nullptr;
 };
 
 class COptionsSearchDialogPage : public COptionsDialogPage {
@@ -120,7 +146,7 @@ private:
     QLabel* m_pDelayLabel = nullptr;
 };
 
-class COptionsSecurityDialogPage : public COptionsDialogPage {
+class COptionsSecurityDialogPage : public COptionsSwitchesDialogPage {
     Q_OBJECT
 
 public:
@@ -129,15 +155,9 @@ public:
 
     explicit COptionsSecurityDialogPage(const COptionsContext& context, QWidget* parent = nullptr);
     ~COptionsSecurityDialogPage() override;
-
-    bool LoadData() override;
-    bool SaveData() override;
-
-private:
-    QCheckBox* m_pWarning = nullptr;
 };
 
-class COptionsStartupDialogPage : public COptionsDialogPage {
+class COptionsStartupDialogPage : public COptionsSwitchesDialogPage {
     Q_OBJECT
 
 public:
@@ -146,15 +166,9 @@ public:
 
     explicit COptionsStartupDialogPage(const COptionsContext& context, QWidget* parent = nullptr);
     ~COptionsStartupDialogPage() override;
-
-    bool LoadData() override;
-    bool SaveData() override;
-
-private:
-    QCheckBox* m_pSplash = nullptr;
 };
 
-class COptionsSystemTrayDialogPage : public COptionsDialogPage {
+class COptionsSystemTrayDialogPage : public COptionsSwitchesDialogPage {
     Q_OBJECT
 
 public:
@@ -164,7 +178,6 @@ public:
     explicit COptionsSystemTrayDialogPage(const COptionsContext& context, QWidget* parent = nullptr);
     ~COptionsSystemTrayDialogPage() override;
 
-    bool LoadData() override;
     // Also adds or removes the main window's notification-area icon at once.
     bool SaveData() override;
 

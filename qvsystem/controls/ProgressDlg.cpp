@@ -187,6 +187,11 @@ int CProgressDlg::GetPos() const
 bool CProgressDlg::CheckCancelButton()
 {
     PumpMessages();
+    return TakeCancelPress();
+}
+
+bool CProgressDlg::TakeCancelPress()
+{
     std::lock_guard lock(m_criticalSection);
     return std::exchange(m_bCancelPressed, false);
 }

@@ -72,6 +72,9 @@ public:
     // Lets the waiting events through, then says whether Cancel was pressed since the last
     // call, and forgets the press.
     bool CheckCancelButton();
+    // The same without letting the waiting events through: for loops whose steps are too
+    // quick to pump at each one.
+    bool TakeCancelPress();
     void EnableCancelButton(bool enable);
 
     void SetIconID(unsigned iconId);

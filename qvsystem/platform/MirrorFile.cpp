@@ -181,6 +181,10 @@ void CMirrorFile::Close()
     m_nativeMirror.clear();
     m_nativeTarget.clear();
     m_strMirrorName.clear();
+    if (CMirrorFileBatch* batch = CMirrorFileBatch::GetCurrent()) {
+        batch->AddFolder(folder);
+        return;
+    }
     // Makes the rename itself durable.
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -199,4 +203,60 @@ void CMirrorFile::Abort()
         return;
     }
     DiscardMirror();
+}
+
+namespace {
+thread_local CMirrorFileBatch* t_pBatch = nullptr;
+}
+
+CMirrorFileBatch::CMirrorFileBatch() : m_pPrevious(t_pBatch)
+{
+    t_pBatch = this;
+}
+
+CMirrorFileBatch::~CMirrorFileBatch()
+{
+    Finish();
+    t_pBatch = m_pPrevious;
+}
+
+CMirrorFileBatch* CMirrorFileBatch::GetCurrent()
+{
+    return t_pBatch;
+}
+
+void CMirrorFileBatch::AddFolder(const QByteArray& nativeFolder)
+{
+    struct stat info {};
+    if (::stat(nativeFolder.constData(), &info) != 0)
+        info.st_dev = 0; // synced on its own at the end
+    for (const Folder& folder : m_folders) {
+        if (info.st_dev != 0 && folder.device == info.st_dev)
+            return;
+        if (folder.path == nativeFolder)
+            return;
+    }
+    m_folders.push_back({info.st_dev, nativeFolder});
+}
+
+bool CMirrorFileBatch::Finish(QString* failedFolder, int* osError)
+{
+    bool synced = true;
+    for (const Folder& folder : m_folders) {
+        const int fd = ::open(folder.path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            continue; // removed meanwhile: nothing of ours is left to make durable there
+        const int result = ::syncfs(fd);
+        const int syncError = errno;
+        ::close(fd);
+        if (result != 0 && synced) {
+            synced = false;
+            if (failedFolder)
+                *failedFolder = QFile::decodeName(folder.path);
+            if (osError)
+                *osError = syncError;
+        }
+    }
+    m_folders.clear();
+    return synced;
 }

@@ -8,6 +8,9 @@
 
 #include <QByteArray>
 
+#include <sys/types.h>
+#include <vector>
+
 class QVSYSTEM_EXPORT CMirrorFile : public CFile {
 public:
     CMirrorFile() = default;
@@ -32,4 +35,32 @@ private:
     unsigned m_targetMode = 0;
     unsigned m_targetOwner = 0;
     unsigned m_targetGroup = 0;
+};
+
+// While one lives on a thread, the safe saves of that thread leave the sync of their folders
+// to the batch's end, where one sync per filesystem makes every rename durable at once
+// instead of a disk flush per file. Each file's data is still on the disk before its new
+// name points to it, so a crash leaves every file either old or new, never empty.
+class QVSYSTEM_EXPORT CMirrorFileBatch {
+public:
+    CMirrorFileBatch();
+    ~CMirrorFileBatch(); // finishes
+    CMirrorFileBatch(const CMirrorFileBatch&) = delete;
+    CMirrorFileBatch& operator=(const CMirrorFileBatch&) = delete;
+
+    // The batch on this thread, or null.
+    static CMirrorFileBatch* GetCurrent();
+    // A folder whose entries changed; one per filesystem is kept.
+    void AddFolder(const QByteArray& nativeFolder);
+    // Syncs what was added so far. False when a sync failed: failedFolder and osError tell
+    // which and why (the files are in place, their renames possibly not yet durable).
+    bool Finish(QString* failedFolder = nullptr, int* osError = nullptr);
+
+private:
+    struct Folder {
+        dev_t device;
+        QByteArray path;
+    };
+    std::vector<Folder> m_folders;
+    CMirrorFileBatch* m_pPrevious = nullptr;
 };

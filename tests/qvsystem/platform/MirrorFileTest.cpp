@@ -198,3 +198,44 @@ TEST_F(MirrorFileTest, WithoutCreateWritesInPlace)
     file.Close();
     EXPECT_EQ(ReadAll(m_target), QByteArray("THE") + m_old.mid(3));
 }
+
+// Saves inside a batch are complete at once (only the folders' sync waits for its end); a
+// nested batch hands the thread back to the outer one; a folder removed before the end is no
+// failure, as nothing of the batch is left there.
+TEST_F(MirrorFileTest, BatchDefersOnlyTheFolderSync)
+{
+    const QString other = m_dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    const QString gone = m_dir.filePath(QStringLiteral("gone"));
+    ASSERT_TRUE(QDir().mkpath(gone));
+    const auto save = [](const QString& path, const QByteArray& bytes) {
+        CMirrorFile file;
+        ASSERT_TRUE(file.Open(path, kSaveFlags));
+        file.Write(bytes.constData(), static_cast<unsigned>(bytes.size()));
+        file.Close();
+    };
+    EXPECT_EQ(CMirrorFileBatch::GetCurrent(), nullptr);
+    {
+        CMirrorFileBatch outer;
+        EXPECT_EQ(CMirrorFileBatch::GetCurrent(), &outer);
+        save(m_target, "first");
+        EXPECT_EQ(ReadAll(m_target), QByteArray("first"));
+        {
+            CMirrorFileBatch inner;
+            EXPECT_EQ(CMirrorFileBatch::GetCurrent(), &inner);
+            save(other + QStringLiteral("/a.crd"), "second");
+            save(gone + QStringLiteral("/b.crd"), "third");
+            EXPECT_EQ(ReadAll(other + QStringLiteral("/a.crd")), QByteArray("second"));
+            ASSERT_TRUE(QDir(gone).removeRecursively());
+            QString failed;
+            int error = 0;
+            EXPECT_TRUE(inner.Finish(&failed, &error));
+            EXPECT_TRUE(failed.isEmpty());
+        }
+        EXPECT_EQ(CMirrorFileBatch::GetCurrent(), &outer);
+        EXPECT_TRUE(outer.Finish());
+        EXPECT_EQ(FolderEntries(m_dir.path()),
+                  QStringList({QStringLiteral("library.cordb"), QStringLiteral("sub")}));
+    }
+    EXPECT_EQ(CMirrorFileBatch::GetCurrent(), nullptr);
+}
