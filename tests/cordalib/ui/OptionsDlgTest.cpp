@@ -509,6 +509,46 @@ TEST_F(OptionsDlgTest, ValidChangesAreSavedToTheDocumentedValues)
     }
 }
 
+// Each check box of the yes/no pages must show its own setting and write it back to its own
+// value: a box bound to a neighbour's getter or setter shows or stores the wrong switch.
+TEST_F(OptionsDlgTest, SwitchPagesShowTheirOwnStoredValuesAndWriteThemBack)
+{
+    CMessageBoxSettings& boxes = App().GetMessageBoxSettings();
+    ASSERT_TRUE(boxes.SetShowOpenCordaFileWarning(false, true));
+    ASSERT_TRUE(boxes.SetShowEditMultipleItemsWarning(true, true));
+    ASSERT_TRUE(boxes.SetShowDeleteItemConfirmation(false, true));
+    ASSERT_TRUE(App().GetSecuritySettings().SetShowOpenExternalLinkWarning(false, true));
+    ASSERT_TRUE(App().GetStartupSettings().SetShowSplashScreen(false, true));
+    ASSERT_TRUE(App().GetSystemTraySettings().SetMinimizeToSystemTray(true, true));
+
+    Open();
+    const std::pair<int, std::vector<std::pair<int, bool>>> shown[] = {
+        {COptionsDlg::pageMessageBoxes, {{23056, false}, {51, true}, {23058, false}}},
+        {COptionsDlg::pageSecurity, {{50, false}}},
+        {COptionsDlg::pageStartup, {{63, false}}},
+        {COptionsDlg::pageSystemTray, {{23043, true}}},
+    };
+    for (const auto& [index, boxStates] : shown) {
+        QWidget* page = ShowPage(index);
+        for (const auto& [id, checked] : boxStates) {
+            ASSERT_NE(Control<QCheckBox>(page, id), nullptr) << id;
+            EXPECT_EQ(Control<QCheckBox>(page, id)->isChecked(), checked) << id;
+        }
+    }
+    // One box changed: only its own value may change.
+    Click(Control<QCheckBox>(m_dialog->GetPage(COptionsDlg::pageMessageBoxes), 23056));
+    ClickOK();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(StoredInt("Message Boxes", "Show Open Corda File Warning"), 1u);
+    EXPECT_EQ(StoredInt("Message Boxes", "Show Edit Mulitple Items Warning"), 1u);
+    EXPECT_EQ(StoredInt("Message Boxes", "Show Delete Item Confirmation"), 0u);
+    EXPECT_EQ(StoredInt("Security", "Show Open External Link Warning"), 0u);
+    EXPECT_EQ(StoredInt("Startup", "Show Splash Screen"), 0u);
+    EXPECT_EQ(StoredInt("System Tray", "Minimize To System Tray"), 1u);
+    EXPECT_TRUE(boxes.GetShowOpenCordaFileWarning());
+    EXPECT_FALSE(boxes.GetShowDeleteItemConfirmation());
+}
+
 // Reset All (answered Yes) must only change the list: Cancel afterwards leaves the user's
 // key in the scheme, in the store and on the menu. Answered No it changes nothing at all.
 TEST_F(OptionsDlgTest, ResetAllThenCancelChangesNothing)
