@@ -8,6 +8,7 @@
 
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CommandTable.h"
+#include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/library/CordaStrings.h"
 #include "cordalib/ui/CordaLibrarianGuiApp.h"
 #include "cordalib/ui/MainFrame.h"
@@ -33,6 +34,7 @@
 #include "qvsystem/controls/SplashScreen.h"
 #include "qvsystem/online/CheckForUpdatesReminderDlg.h"
 #include "qvsystem/online/CheckForUpdatesSettingsDlg.h"
+#include "qvsystem/online/OpenExternalLink.h"
 #include "qvsystem/online/QVSocket.h"
 #include "qvsystem/online/UpdateDlg.h"
 #include "qvsystem/system/ProfileValues.h"
@@ -387,6 +389,9 @@ void ShootUpdateDialogs(CMainFrame& frame)
         {"update-latest", "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\n1.0.0.1"},
         {"update-error", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"},
     };
+    // The user has allowed the program to reach the listing's server: the scenes show the
+    // check's own messages, not the question before it.
+    QVSystemSetOpenExternalLinkCallback([](const QString&) { return 1; });
     bool first = true;
     for (const Scene& scene : scenes) {
         response = scene.response;
@@ -405,14 +410,6 @@ void ShootUpdateDialogs(CMainFrame& frame)
             CQVMessageBox* box = CQVMessageBox::GetActive();
             if (!box || !box->isVisible() || boxShot)
                 return;
-            // The question before the program reaches the listing's server is answered as
-            // the user would; only the check's own message is the scene's picture.
-            if (box->text().contains(QStringLiteral("attempting to open"))) {
-                if (first)
-                    Grab(box, QStringLiteral("update-link-question"));
-                box->done(QMessageBox::Yes);
-                return;
-            }
             boxShot = true;
             Grab(box, QString::fromLatin1(scene.name));
             box->done(QMessageBox::Ok);
@@ -426,6 +423,10 @@ void ShootUpdateDialogs(CMainFrame& frame)
         }
         first = false;
     }
+    QVSystemSetOpenExternalLinkCallback([](const QString& link) {
+        CCordaLibrarianApp* app = GetCordaLibrarianApp();
+        return app && app->IsOpenExternalLinkAllowed(link) ? 1 : 0;
+    });
 
     CCheckForUpdatesReminderDlg reminder(path, &frame);
     reminder.SetStatus(
