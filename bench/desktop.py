@@ -46,8 +46,9 @@ class Xvfb:
     def __init__(self):
         if not shutil.which("Xvfb"):
             raise DesktopError("Xvfb is not installed")
-        # Another X server starting at the same moment can take the display number this one
-        # reported, so a server is used only once a client has reached it.
+        # The server must not reset when its last client leaves (-noreset): the run starts one
+        # program after another, and one arriving during a reset would find no server. It is
+        # used only once a client has reached it.
         for _ in range(3):
             self._start()
             if self._answers():
@@ -69,7 +70,7 @@ class Xvfb:
     def _start(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                                         "-nolisten", "tcp"], pass_fds=(write_end,),
+                                         "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         ready, _, _ = select.select([read_end], [], [], 20)

@@ -27,6 +27,31 @@ namespace {
 
 constexpr unsigned READ_FLAGS = CFile::modeRead | CFile::shareDenyWrite | CFile::osSequentialScan;
 
+// Collects what an archive stores, so that a header can be written and read back in memory.
+class CByteSink : public CFile {
+public:
+    explicit CByteSink(std::vector<unsigned char>& bytes) : m_bytes(bytes) {}
+    void Write(const void* buffer, unsigned count) override
+    {
+        const auto* bytes = static_cast<const unsigned char*>(buffer);
+        m_bytes.insert(m_bytes.end(), bytes, bytes + count);
+    }
+    void Flush() override {}
+    uint64_t GetPosition() const override { return m_bytes.size(); }
+    uint64_t GetLength() const override { return m_bytes.size(); }
+
+private:
+    std::vector<unsigned char>& m_bytes;
+};
+
+// What a rewrite put on the disk: the header as the file now holds it and the whole file's
+// checksum, both taken from the bytes written rather than by reading the file again.
+struct CWrittenFile {
+    CCordaFileHeader header;
+    std::string checksum;
+    bool known = false;
+};
+
 void ClearErrorText(QString* errorText)
 {
     if (errorText)
@@ -150,6 +175,30 @@ unsigned CompareChecksum(CFile& file, unsigned mask, const std::string& recordCh
     return mask;
 }
 
+// The header read back from the bytes written (so exactly as a later read of the file sees
+// it) and the checksum of those bytes and the remainder.
+void TakeWrittenBytes(const QString& path, const std::vector<unsigned char>& headerBytes,
+                      const std::vector<unsigned char>& remainder, CWrittenFile& written)
+{
+    written.known = false;
+    try {
+        CMemFile memory(headerBytes.data(), headerBytes.size(), path);
+        CArchive archive(&memory, CArchive::load, 4096);
+        written.header.Read(archive);
+        archive.Close();
+    } catch (const CException&) {
+        return;
+    }
+    MD5_CTX context;
+    MD5Init(&context);
+    MD5Update(&context, headerBytes.data(), static_cast<unsigned>(headerBytes.size()));
+    if (!remainder.empty())
+        MD5Update(&context, remainder.data(), static_cast<unsigned>(remainder.size()));
+    unsigned char digest[MD5_DIGEST_LENGTH];
+    MD5Final(digest, &context);
+    written.known = AfxFormatMD5Checksum(digest, written.checksum) && !written.checksum.empty();
+}
+
 // The safe rewrite of a tablature file: the header is read to find where the music data
 // starts, the header is rebuilt by update (which gets the header as read), and the
 // header and the untouched remainder go to a temporary file that replaces the original
@@ -159,7 +208,7 @@ unsigned CompareChecksum(CFile& file, unsigned mask, const std::string& recordCh
 // refuses it silently).
 template <typename Update>
 bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update,
-                   bool reportWrongKind = false)
+                   bool reportWrongKind = false, CWrittenFile* written = nullptr)
 {
     std::vector<unsigned char> remainder;
     CCordaFileHeader header;
@@ -212,23 +261,28 @@ bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* 
         return false;
     }
     update(header);
+    std::vector<unsigned char> headerBytes;
     try {
-        CArchive archive(&mirror, CArchive::store, 4096);
+        CByteSink sink(headerBytes);
+        CArchive archive(&sink, CArchive::store, 4096);
         try {
             header.Write(archive);
-            if (!remainder.empty())
-                archive.Write(remainder.data(), static_cast<unsigned>(remainder.size()));
             archive.Close();
         } catch (...) {
             archive.Abort();
             throw;
         }
+        mirror.Write(headerBytes.data(), static_cast<unsigned>(headerBytes.size()));
+        if (!remainder.empty())
+            mirror.Write(remainder.data(), static_cast<unsigned>(remainder.size()));
         mirror.Close();
     } catch (const CException& e) {
         mirror.Abort();
         ReportFileError(e, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
         return false;
     }
+    if (written)
+        TakeWrittenBytes(path, headerBytes, remainder, *written);
     return true;
 }
 
@@ -244,8 +298,12 @@ void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::strin
 // After a rewrite of some fields: the record takes the whole header now on disk with the
 // file's time and checksum, so it also shows what others changed in the file. Should the
 // new file not read back, the time and checksum are still taken.
-template <typename Record> void TakeWrittenFile(Record& record)
+template <typename Record> void TakeWrittenFile(Record& record, const CWrittenFile& bytes)
 {
+    FILETIME now = 0;
+    if (bytes.known && AfxGetFileLastWriteTime(record.m_path, now) &&
+        record.TakeFromHeader(bytes.header, now, bytes.checksum))
+        return;
     CCordaFileHeader written;
     FILETIME time = 0;
     std::string checksum;
@@ -370,6 +428,7 @@ bool CSongRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* e
 {
     ClearErrorText(errorText);
     const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
+    CWrittenFile bytes;
     const bool written = RewriteHeader(
         m_path, cordaFileSong, showErrors, errorText,
         [&](CCordaFileHeader& header) {
@@ -394,9 +453,9 @@ bool CSongRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* e
             if (has(songFieldCopyright))
                 header.SetCopyright(m_copyright);
         },
-        true);
+        true, &bytes);
     if (written)
-        TakeWrittenFile(*this);
+        TakeWrittenFile(*this, bytes);
     return written;
 }
 
@@ -480,6 +539,7 @@ bool CLessonRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString*
 {
     ClearErrorText(errorText);
     const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
+    CWrittenFile bytes;
     const bool written = RewriteHeader(
         m_path, cordaFileLesson, showErrors, errorText,
         [&](CCordaFileHeader& header) {
@@ -496,8 +556,8 @@ bool CLessonRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString*
             if (has(lessonFieldCopyright))
                 header.SetLessonCopyright(m_copyright);
         },
-        true);
+        true, &bytes);
     if (written)
-        TakeWrittenFile(*this);
+        TakeWrittenFile(*this, bytes);
     return written;
 }
