@@ -403,22 +403,26 @@ void MultiEditRow(CMainFrame& frame, int editCount, const QString& album, const 
 {
     CSongListCtrl* list = frame.GetSongList();
     list->SortItemsByColumn(CSongListCtrl::songColumnTitle, true);
-    const int count = std::min(editCount, list->GetItemCount());
+    // The first editCount songs whose header has a place for an album (release type 3 has
+    // none, and the edit leaves those files as they are).
+    QStringList paths;
+    QItemSelection selection;
+    int first = -1;
+    for (int row = 0; row < list->GetItemCount() && paths.size() < editCount; ++row) {
+        const QString path = CMainFrame::GetRowPath(list, row);
+        CCordaFileHeader header;
+        if (!ReadHeaderFromFile(path, header, nullptr, nullptr, nullptr) || header.GetReleaseType() == 3)
+            continue;
+        paths << path;
+        selection.select(list->model()->index(row, 0), list->model()->index(row, 0));
+        if (first < 0)
+            first = row;
+    }
     list->setFocus();
     list->clearSelection();
-    list->selectionModel()->select(
-        QItemSelection(list->model()->index(0, 0), list->model()->index(count - 1, 0)),
-        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
-    QStringList paths;
-    // Headers of release type 3 have no place for an album: the edit leaves those as they are.
-    int holders = 0;
-    for (int row = 0; row < count; ++row) {
-        paths << CMainFrame::GetRowPath(list, row);
-        CCordaFileHeader header;
-        if (ReadHeaderFromFile(paths.back(), header, nullptr, nullptr, nullptr) && header.GetReleaseType() != 3)
-            ++holders;
-    }
+    list->selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(list->model()->index(std::max(first, 0), 0),
+                                            QItemSelectionModel::NoUpdate);
     BenchApp()->Drain(100);
     CRecordListCommands* commands = GetRecordListCommands(list);
     if (!commands) {
@@ -463,7 +467,7 @@ void MultiEditRow(CMainFrame& frame, int editCount, const QString& album, const 
         Emit({{"row", "15"}, {"missing", "the edit dialog did not end with OK"}});
         return;
     }
-    Emit({{"row", "15"}, {"seconds", double(end - start) / 1e9}, {"albums", withAlbum}, {"holders", holders}});
+    Emit({{"row", "15"}, {"seconds", double(end - start) / 1e9}, {"albums", withAlbum}});
 }
 
 int Ui(const QStringList& args)
