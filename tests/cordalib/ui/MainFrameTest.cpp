@@ -16,9 +16,12 @@
 #include "cordalib/ui/WindowPlacement.h"
 #include "qvsystem/controls/FlashBox.h"
 #include "qvsystem/controls/KeyboardMappingScheme.h"
+#include "qvsystem/controls/MessageBoxDriver.h"
 #include "qvsystem/controls/QVListCtrl.h"
 #include "qvsystem/controls/SearchEdit.h"
+#include "qvsystem/online/CheckForUpdatesReminderDlg.h"
 #include "qvsystem/platform/SettingsStore.h"
+#include "qvsystem/system/FormatUtilities.h"
 #include "qvsystem/system/ProfileValues.h"
 
 #include <gtest/gtest.h>
@@ -465,6 +468,41 @@ TEST_F(MainFrameTest, TerminationSignalsBecomeRequests)
     EXPECT_EQ(after.sa_handler, before.sa_handler);
     CTerminationSignals again;
     EXPECT_TRUE(again.Install());
+}
+
+// The reminder that start-up brings up when a check is due: it names the day of the last
+// check in the user's calendar (or asks plainly when there was none), and No checks nothing.
+TEST_F(MainFrameTest, UpdateReminderNamesTheLastCheck)
+{
+    struct ReminderApp : CCordaLibrarianGuiApp {
+        using CCordaLibrarianGuiApp::OnCheckForUpdatesReminderDue;
+    } app;
+    ASSERT_TRUE(app.SetRegistryLocation());
+    const CRegistryPath path = app.GetProductRegistryPath();
+    QStringList asked;
+    const auto remind = [&]() {
+        corda::test::CModalDriver<CCheckForUpdatesReminderDlg> driver(
+            [&](CCheckForUpdatesReminderDlg& reminder) {
+                asked << reminder.GetStatus();
+                reminder.reject();
+            });
+        app.OnCheckForUpdatesReminderDue();
+        EXPECT_TRUE(driver.Seen());
+    };
+    ASSERT_TRUE(AfxWriteProfileCheckForUpdatesLastChecked(path, COleDateTime(0.0)));
+    remind();
+    const COleDateTime lastChecked(2026, 3, 14, 12, 0, 0);
+    ASSERT_TRUE(AfxWriteProfileCheckForUpdatesLastChecked(path, lastChecked));
+    remind();
+    COleDateTime local;
+    ASSERT_TRUE(AfxUTCToLocalTime(lastChecked, local));
+    EXPECT_EQ(asked,
+              QStringList({QStringLiteral("Would you like to check for updates now?"),
+                           QStringLiteral("You have not checked for updates since %1.  Would you like to "
+                                          "check for updates now?")
+                               .arg(AfxFormatLocaleDate(local))}));
+    // No is no check: the time of the last one stays.
+    EXPECT_EQ(AfxGetProfileCheckForUpdatesLastChecked(path), lastChecked);
 }
 
 // The desktop application object: start-up shows the main window (maximized without a

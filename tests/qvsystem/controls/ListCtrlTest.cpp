@@ -458,16 +458,21 @@ TEST_F(ListCtrlTest, HeaderMenuTogglesColumnsButKeepsTheLast)
     };
     QStringList texts;
     std::vector<bool> checked, enabled;
+    std::vector<int> commands;
     openMenu([&](QMenu& menu) {
         for (QAction* action : menu.actions()) {
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
             checked.push_back(action->isChecked());
             enabled.push_back(action->isEnabled());
+            if (!action->isSeparator())
+                commands.push_back(action->data().toInt());
         }
         QAction* third = menu.actions().at(2);
         QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(third).center());
     });
     EXPECT_EQ(texts, (QStringList{"Column 0", "Column 1", "Column 2", "-", "&Columns..."}));
+    // The command ids other code (and stored menus) know them by.
+    EXPECT_EQ(commands, (std::vector<int>{50900, 50901, 50902, 50007}));
     EXPECT_EQ(checked, (std::vector<bool>{true, true, false, false, false}));
     EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true, true}));
     EXPECT_TRUE(list.IsQVColumnVisible(2));
