@@ -111,6 +111,15 @@ void CQVListBox::ApplyExtent()
 void CQVListBox::updateGeometries()
 {
     // The view lays its scroll range out from the item sizes; the extent has the last word.
+    // Showing or hiding a scroll bar resizes the viewport, which lays the view out again from
+    // inside this call: those inner layouts are the view's alone, or the two ranges would
+    // hand the bar back and forth until the stack ran out.
+    if (m_bLayingOut) {
+        QListWidget::updateGeometries();
+        return;
+    }
+    m_bLayingOut = true;
     QListWidget::updateGeometries();
     ApplyExtent();
+    m_bLayingOut = false;
 }

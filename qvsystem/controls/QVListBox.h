@@ -42,4 +42,5 @@ private:
     void ApplyExtent();
 
     int m_nHorizontalExtent = 0;
+    bool m_bLayingOut = false;
 };

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -91,4 +93,28 @@ TEST(QVListBoxTest, InvalidArgumentsFail)
     EXPECT_EQ(list.DeleteString(-1), -1);
     EXPECT_EQ(list.DeleteString(1), -1);
     EXPECT_EQ(list.DeleteString(0), 0);
+}
+
+// Guards against the view's own scroll range and the extent handing the horizontal bar back
+// and forth while a layout runs, which recursed until the stack ran out (seen with a folder
+// path just about as wide as the list): every width around that point must settle.
+TEST(QVListBoxTest, ItemsAsWideAsTheListSettle)
+{
+    for (int length = 30; length <= 110; ++length) {
+        SCOPED_TRACE(length);
+        QDialog dialog;
+        auto* list = new CQVListBox(&dialog);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setMinimumSize(380, 200);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(list);
+        dialog.show();
+        list->setCurrentRow(list->AddString(QStringLiteral("/home/user/Tablature")));
+        list->setCurrentRow(list->AddString(QStringLiteral("/home/") + QString(length, QLatin1Char('m'))));
+        list->setCurrentRow(
+            list->AddString(QStringLiteral("/home/") + QString(length + 7, QLatin1Char('w'))));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list->horizontalScrollBar()->maximum(),
+                  std::max(0, list->GetHorizontalExtent() - list->viewport()->width()));
+    }
 }
