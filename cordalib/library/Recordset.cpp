@@ -55,12 +55,13 @@ template <typename T, typename Text> void SortByWideKey(std::vector<T*>& entries
     keyed.reserve(entries.size());
     for (T* entry : entries)
         keyed.emplace_back(collation.MakeWideKey(text(*entry)), entry);
+    // Stable, as the keyed text sort: equal keys keep the list's order.
     if (ascending)
-        std::sort(keyed.begin(), keyed.end(),
-                  [](const Keyed& a, const Keyed& b) { return a.first.Compare(b.first) < 0; });
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const Keyed& a, const Keyed& b) { return a.first.Compare(b.first) < 0; });
     else
-        std::sort(keyed.begin(), keyed.end(),
-                  [](const Keyed& a, const Keyed& b) { return b.first.Compare(a.first) < 0; });
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const Keyed& a, const Keyed& b) { return b.first.Compare(a.first) < 0; });
     for (size_t i = 0; i < keyed.size(); ++i)
         entries[i] = keyed[i].second;
 }
@@ -119,13 +120,12 @@ void MergeSortedParts(std::vector<Item>& items, std::vector<Item>& buffer, size_
     }
 }
 
-template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
+// The core of the text sorts (exact weight table only): the positions of the texts in
+// the order of their sort keys; texts whose keys are equal keep their order in the list,
+// so that the result does not depend on the sort's inner steps or on the core count.
+void OrderBySortKeys(const std::vector<std::string_view>& texts, bool ascending, std::vector<uint32_t>& order)
 {
     const CTextCollation& collation = CTextCollation::Default();
-    if (!collation.IsTableExact()) {
-        // Locales the weight table cannot express collate through QCollator's keys.
-        return SortByWideKey(entries, ascending, [field](const T& e) { return AfxAnsiToUnicode(e.*field); });
-    }
     // One key per entry in one buffer: comparisons compare words of key bytes, with no
     // walk through the weight table for texts that share a long start ("The ...").
     // Each key is padded with zeros to whole words, high byte first in each word; the
@@ -133,10 +133,10 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
     // then puts after it. The buffers stay with the thread: a list sorts again and again,
     // and fresh memory for every sort would cost more in page faults than the sort.
     struct Keyed {
-        uint64_t first;  // the key's first word, which decides most comparisons
-        uint32_t offset; // of the key's words in the buffer
-        uint32_t length; // of the key in bytes
-        void* entry;
+        uint64_t first;    // the key's first word, which decides most comparisons
+        uint32_t offset;   // of the key's words in the buffer
+        uint32_t length;   // of the key in bytes
+        uint32_t position; // of the text in the list
     };
     // Large lists are keyed and sorted a part per core; the sorted parts are then merged.
     struct Part {
@@ -144,7 +144,6 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         std::string key;
     };
     struct Scratch {
-        std::vector<std::string_view> texts;
         std::vector<Keyed> keyed;
         std::vector<Keyed> merged;
         std::vector<Part> parts;
@@ -154,13 +153,10 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
     // thread-local itself, which is another object on their threads.
     static thread_local Scratch scratch;
     std::vector<Keyed>& keyed = scratch.keyed;
-    std::vector<std::string_view>& texts = scratch.texts;
     std::vector<Part>& parts = scratch.parts;
     std::vector<Keyed>& merged = scratch.merged;
     std::vector<uint64_t>& joined = scratch.joined;
-    GatherTexts(
-        entries, [field](const T& t) -> const std::string& { return t.*field; }, texts);
-    const size_t n = entries.size();
+    const size_t n = texts.size();
     const size_t partCount = ParallelParts(n);
     if (parts.size() < partCount)
         parts.resize(partCount);
@@ -188,11 +184,11 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
             }
             // Keys are a few bytes per character of a record's text: far below these limits.
             keyed[e] = {words[offset], static_cast<uint32_t>(offset), static_cast<uint32_t>(length),
-                        entries[e]};
+                        static_cast<uint32_t>(e)};
         }
     });
     // One buffer of words for the comparisons: the parts' words one after another.
-    const uint64_t* base = parts[0].words.data();
+    const uint64_t* base = n > 0 ? parts[0].words.data() : nullptr;
     if (partCount > 1) {
         joined.clear();
         for (size_t p = 0; p < partCount; ++p) {
@@ -224,12 +220,39 @@ template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, 
         });
         MergeSortedParts(keyed, merged, partCount, less);
     };
+    // Equal keys are ordered by position in either direction: a strict order, so the
+    // parts' sorts and their merge give one result.
     if (ascending)
-        sortParts([&](const Keyed& a, const Keyed& b) { return compare(a, b) < 0; });
+        sortParts([&](const Keyed& a, const Keyed& b) {
+            const int c = compare(a, b);
+            return c < 0 || (c == 0 && a.position < b.position);
+        });
     else
-        sortParts([&](const Keyed& a, const Keyed& b) { return compare(b, a) < 0; });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        entries[i] = static_cast<T*>(keyed[i].entry);
+        sortParts([&](const Keyed& a, const Keyed& b) {
+            const int c = compare(b, a);
+            return c < 0 || (c == 0 && a.position < b.position);
+        });
+    order.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = keyed[i].position;
+}
+
+template <typename T> void SortByText(std::vector<T*>& entries, bool ascending, std::string T::*field)
+{
+    const CTextCollation& collation = CTextCollation::Default();
+    if (!collation.IsTableExact()) {
+        // Locales the weight table cannot express collate through QCollator's keys.
+        return SortByWideKey(entries, ascending, [field](const T& e) { return AfxAnsiToUnicode(e.*field); });
+    }
+    static thread_local std::vector<std::string_view> texts;
+    static thread_local std::vector<uint32_t> order;
+    static thread_local std::vector<T*> before;
+    GatherTexts(
+        entries, [field](const T& t) -> const std::string& { return t.*field; }, texts);
+    OrderBySortKeys(texts, ascending, order);
+    before.assign(entries.begin(), entries.end());
+    for (size_t i = 0; i < order.size(); ++i)
+        entries[i] = before[order[i]];
 }
 
 // Paths collate as UTF-16: one sort key per entry instead of collating at every
@@ -430,6 +453,64 @@ template class CCordaLibrarianRecordset<CArtistSummaryRecord>;
 template class CCordaLibrarianRecordset<CAlbumSummaryRecord>;
 template class CCordaLibrarianRecordset<CLessonStyleSummaryRecord>;
 template class CCordaLibrarianRecordset<CLessonLevelSummaryRecord>;
+
+void CSongRecordset::SortVisible(int column, bool ascending)
+{
+    if (m_orderSource && m_orderSource->PutInSortOrder(Visible(), column, ascending)) {
+        ++m_sortRuns;
+        return;
+    }
+    CCordaLibrarianRecordset<CSongRecord>::SortVisible(column, ascending);
+}
+
+std::string CSongRecord::*GetSongSortKeyField(int column)
+{
+    switch (column) {
+    case songFieldTitle:
+        return &CSongRecord::m_title;
+    case songFieldArtist:
+        return &CSongRecord::m_artist;
+    case songFieldAlbum:
+        return &CSongRecord::m_album;
+    case songFieldComposer:
+        return &CSongRecord::m_composer;
+    case songFieldLyricist:
+        return &CSongRecord::m_lyricist;
+    case songFieldArranger:
+        return &CSongRecord::m_arranger;
+    case songFieldTranscriber:
+        return &CSongRecord::m_transcriber;
+    case songFieldCopyright:
+        return &CSongRecord::m_copyright;
+    case songFieldChecksum:
+        return &CSongRecord::m_checksum;
+    default:
+        return nullptr;
+    }
+}
+
+void OrderTextsBySortKeys(const std::vector<std::string_view>& texts, bool ascending,
+                          std::vector<uint32_t>& order)
+{
+    OrderBySortKeys(texts, ascending, order);
+}
+
+int CompareBySortKeys(std::string_view a, std::string_view b)
+{
+    // As the sort compares them: keys padded with zeros to whole words, compared over the
+    // shorter one's words, then by length.
+    const CTextCollation& collation = CTextCollation::Default();
+    std::string ka, kb;
+    collation.AppendSortKey(a, ka);
+    collation.AppendSortKey(b, kb);
+    const size_t la = ka.size(), lb = kb.size();
+    const size_t span = (std::min(la, lb) + 7) / 8 * 8;
+    ka.resize(std::max(la, span), '\0');
+    kb.resize(std::max(lb, span), '\0');
+    if (const int c = std::memcmp(ka.data(), kb.data(), span); c != 0)
+        return c < 0 ? -1 : 1;
+    return la < lb ? -1 : (la > lb ? 1 : 0);
+}
 
 bool CSongRecordset::Filter(const char* artist, const char* album, bool force)
 {

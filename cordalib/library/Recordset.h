@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The selection keys of the browsing lists: the first item ("all") and no selection.
@@ -78,7 +79,7 @@ protected:
     const std::vector<T*>& Visible() const { return m_filtered.empty() ? m_all : m_filtered; }
     std::vector<T*>& Visible() { return m_filtered.empty() ? m_all : m_filtered; }
     // Sorts the visible list (no checks, nothing stored).
-    void SortVisible(int column, bool ascending);
+    virtual void SortVisible(int column, bool ascending);
 
     std::vector<T*> m_all;
     std::vector<T*> m_filtered;
@@ -95,8 +96,29 @@ extern template class CCordaLibrarianRecordset<CAlbumSummaryRecord>;
 extern template class CCordaLibrarianRecordset<CLessonStyleSummaryRecord>;
 extern template class CCordaLibrarianRecordset<CLessonLevelSummaryRecord>;
 
+// A ready order of a database's songs by a column. Given entries that are in the
+// database's order, it puts them in the order the recordset's sort gives them, or declines
+// (false, entries left as they are) and the recordset sorts them itself.
+class CSongOrderSource {
+public:
+    virtual ~CSongOrderSource() = default;
+    virtual bool PutInSortOrder(std::vector<CSongRecord*>& entries, int column, bool ascending) = 0;
+};
+
+// The text a song column sorts by through the collation's sort keys; null for the columns
+// sorted otherwise (numbers, dates, the path).
+std::string CSongRecord::*GetSongSortKeyField(int column);
+// What the text sorts do with the collation's sort keys (the default collation, exact
+// weight table only): the texts' positions in sorted order, equal keys in list order;
+// and the comparison of two texts that order rests on (0: equal keys).
+void OrderTextsBySortKeys(const std::vector<std::string_view>& texts, bool ascending,
+                          std::vector<uint32_t>& order);
+int CompareBySortKeys(std::string_view a, std::string_view b);
+
 class CSongRecordset : public CCordaLibrarianRecordset<CSongRecord> {
 public:
+    // Sorts ask this source first (null: none); it must outlive its use here.
+    void SetOrderSource(CSongOrderSource* source) { m_orderSource = source; }
     // Narrows to the songs with this artist and album (exact texts); SUMMARY_KEY_ALL (or
     // SUMMARY_KEY_NONE) for either means no restriction. Null texts are refused. Unless
     // forced, the stored filters again do nothing.
@@ -104,7 +126,11 @@ public:
     const std::string& GetArtistFilter() const { return m_artistFilter; }
     const std::string& GetAlbumFilter() const { return m_albumFilter; }
 
+protected:
+    void SortVisible(int column, bool ascending) override;
+
 private:
+    CSongOrderSource* m_orderSource = nullptr;
     std::string m_artistFilter = SUMMARY_KEY_ALL;
     std::string m_albumFilter = SUMMARY_KEY_ALL;
 };

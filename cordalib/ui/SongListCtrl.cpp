@@ -66,6 +66,7 @@ std::string KeyOrAll(std::string key)
 
 CSongListCtrl::CSongListCtrl(QWidget* parent, CLibraryDatabase* database) : CRecordListCtrl(database, parent)
 {
+    m_recordset.SetOrderSource(&m_songOrder);
 }
 
 CSongListCtrl::~CSongListCtrl()
@@ -164,6 +165,8 @@ QString CSongListCtrl::GetStateKey() const
 
 void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)
 {
+    // The rows are songs of the list's database (the order declines rows of another).
+    m_songOrder.SetDatabase(GetDatabase());
     if (trueColumn < 0)
         m_recordset.ClearSortColumn();
     else
@@ -240,6 +243,7 @@ bool CSongListCtrl::ApplySummaryFilter(const std::string& artist, const std::str
     const CWaitCursor wait;
     SaveSelection();
     BeginRebuild();
+    m_songOrder.SetDatabase(GetDatabase());
     const bool filtered = m_recordset.Filter(artist.c_str(), album.c_str(), force);
     EndRebuild();
     if (!IsRestoreSuppressed() && !IsRebuilding())

@@ -8,6 +8,7 @@
 // matches), and sorts. The boxes call ApplySummaryFilter when the user picks a row.
 
 #include "cordalib/app/RecordSearch.h"
+#include "cordalib/library/SongSortOrder.h"
 #include "cordalib/ui/ListRecordset.h"
 #include "cordalib/ui/RecordListCtrl.h"
 
@@ -78,6 +79,7 @@ public:
     // The record of a row, null beyond the set.
     CSongRecord* GetRecord(int row) const;
     const CRecordSearchIndex& GetSearchIndex() const { return m_searchIndex; }
+    const CSongSortOrder& GetSongOrder() const { return m_songOrder; }
 
     // --- CRecordListCtrl
     int GetRecordCount() const override;
@@ -95,6 +97,9 @@ protected:
     bool SetRecordRating(int row, int rating, CLibraryDatabase* database) override;
 
 private:
+    // The order of all songs by the sort column: the sorts of the search's rows are a pass
+    // over it (declared first: the record set points to it).
+    CSongSortOrder m_songOrder;
     CSongListRecordset m_recordset;
     CRecordSearchIndex m_searchIndex;
     CArtistSummaryListBox* m_pArtists = nullptr;

@@ -1,0 +1,137 @@
+#include "cordalib/library/SongSortOrder.h"
+
+#include "cordalib/library/LibraryDatabase.h"
+#include "cordalib/library/TextCollation.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+constexpr uint32_t GONE = UINT32_MAX;
+
+bool IsMarked(const std::vector<uint64_t>& marks, size_t i)
+{
+    return (marks[i / 64] >> (i % 64)) & 1u;
+}
+
+void Mark(std::vector<uint64_t>& marks, size_t i)
+{
+    marks[i / 64] |= uint64_t{1} << (i % 64);
+}
+
+} // namespace
+
+bool CSongSortOrder::PutInSortOrder(std::vector<CSongRecord*>& entries, int column, bool ascending)
+{
+    if (!m_database || !GetSongSortKeyField(column) || !CTextCollation::Default().IsTableExact())
+        return false;
+    const std::vector<CSongRecord*>& songs = m_database->GetSongs();
+    const size_t n = songs.size();
+    if (entries.size() * FEWEST_SHARE < n || n >= GONE)
+        return false;
+    // The entries must be songs of the database in its order: then the sort keeps equal
+    // keys in that order, as the order of all songs does.
+    m_marks.assign((n + 63) / 64, 0);
+    size_t e = 0;
+    for (size_t i = 0; i < n && e < entries.size(); ++i) {
+        if (songs[i] == entries[e]) {
+            Mark(m_marks, i);
+            ++e;
+        }
+    }
+    if (e != entries.size())
+        return false;
+    Refresh(column, ascending);
+    size_t k = 0;
+    for (uint32_t p : m_order) {
+        if (IsMarked(m_marks, p))
+            entries[k++] = songs[p];
+    }
+    return true;
+}
+
+void CSongSortOrder::Refresh(int column, bool ascending)
+{
+    const CLibraryDatabase& database = *m_database;
+    const bool same = m_builtFor == m_database && m_column == column && m_ascending == ascending;
+    if (same && m_revision == database.GetRevision() && m_records.size() == database.GetSongCount())
+        return;
+    std::vector<const CSongRecord*> changed;
+    // Placing a record again costs a search through the order and a move of its tail:
+    // beyond a small part of the songs, the order is made anew.
+    if (same && database.GetSongsChangedSince(m_revision, changed) &&
+        changed.size() <= database.GetSongCount() / 64 + 64) {
+        Update(std::move(changed));
+        ++m_updates;
+    } else {
+        Build(column, ascending);
+        ++m_builds;
+    }
+    m_builtFor = m_database;
+    m_revision = database.GetRevision();
+    m_column = column;
+    m_ascending = ascending;
+}
+
+void CSongSortOrder::Build(int column, bool ascending)
+{
+    const std::vector<CSongRecord*>& songs = m_database->GetSongs();
+    std::string CSongRecord::*field = GetSongSortKeyField(column);
+    std::vector<std::string_view> texts(songs.size());
+    for (size_t i = 0; i < songs.size(); ++i)
+        texts[i] = songs[i]->*field;
+    OrderTextsBySortKeys(texts, ascending, m_order);
+    m_records.assign(songs.begin(), songs.end());
+}
+
+// The songs that are neither named nor removed keep their places relative to each other:
+// their texts are the same, and their positions in the database keep their order, which
+// decides between equal keys. The named ones are then placed one by one.
+void CSongSortOrder::Update(std::vector<const CSongRecord*> changed)
+{
+    const std::vector<CSongRecord*>& songs = m_database->GetSongs();
+    const size_t n = songs.size();
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    const auto isChanged = [&](const CSongRecord* song) {
+        return std::binary_search(changed.begin(), changed.end(), song);
+    };
+    // Old positions to new ones. Songs are only appended and removed, so the songs still
+    // there follow each other as before; an added song is named, also one that was made
+    // where a removed one lay.
+    std::vector<uint32_t> moved(m_records.size(), GONE);
+    size_t j = 0;
+    for (size_t k = 0; k < m_records.size() && j < n; ++k) {
+        if (songs[j] == m_records[k])
+            moved[k] = static_cast<uint32_t>(j++);
+    }
+    std::vector<uint64_t> placed((n + 63) / 64, 0);
+    std::vector<uint32_t> order;
+    order.reserve(n);
+    for (uint32_t p : m_order) {
+        const uint32_t to = moved[p];
+        if (to != GONE && !isChanged(songs[to])) {
+            order.push_back(to);
+            Mark(placed, to);
+        }
+    }
+    std::string CSongRecord::*field = GetSongSortKeyField(m_column);
+    const bool ascending = m_ascending;
+    for (size_t x = 0; x < n; ++x) {
+        if (IsMarked(placed, x))
+            continue;
+        const std::string_view text = songs[x]->*field;
+        // Before x come the songs whose keys sort first, and those with an equal key that
+        // lie before it in the database.
+        const auto before = [&](uint32_t y, size_t) {
+            const std::string_view other = songs[y]->*field;
+            const int c = ascending ? CompareBySortKeys(other, text) : CompareBySortKeys(text, other);
+            return c < 0 || (c == 0 && y < x);
+        };
+        const auto at = std::lower_bound(order.begin(), order.end(), x, before);
+        order.insert(at, static_cast<uint32_t>(x));
+    }
+    m_order = std::move(order);
+    m_records.assign(songs.begin(), songs.end());
+}
