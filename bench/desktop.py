@@ -4,6 +4,7 @@ baselines run in the same make bench. bench/run-all calls desktop_rows with its 
 
 import json
 import os
+import random
 import select
 import shutil
 import subprocess
@@ -49,9 +50,11 @@ class Xvfb:
         # The server must not reset when its last client leaves (-noreset): the run starts one
         # program after another, and one arriving during a reset would find no server. It is
         # used only once a client has reached it.
-        for _ in range(3):
-            self._start()
-            if self._answers():
+        # Display :0 and its neighbours can be taken by servers this machine does not show
+        # (an abstract socket of another sandbox on the same network): a random high number,
+        # and another one when the server does not come up.
+        for number in random.sample(range(100, 900), 5):
+            if self._start(number) and self._answers():
                 return
             self.close()
         raise DesktopError("Xvfb started but no client could connect to it")
@@ -67,19 +70,17 @@ class Xvfb:
             time.sleep(0.1)
         return False
 
-    def _start(self):
+    def _start(self, number):
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                                         "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+        self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
+                                         "1920x1080x24", "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         ready, _, _ = select.select([read_end], [], [], 20)
-        number = os.read(read_end, 64).decode().strip() if ready else ""
+        reported = os.read(read_end, 64).decode().strip() if ready else ""
         os.close(read_end)
-        if not number:
-            self.close()
-            raise DesktopError("Xvfb did not start")
-        self.display = ":" + number
+        self.display = ":" + (reported or str(number))
+        return bool(reported)
 
     def env(self, base):
         env = dict(base, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")

@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -377,30 +378,38 @@ TEST_F(DesktopProcessTest, RealWindowUnderXvfb)
     PrepareSamplesFolder();
     ASSERT_EQ(Cli({QStringLiteral("sync")}).isEmpty(), false);
 
-    // Xvfb picks a free display itself and writes its number to the file.
-    const QString displayFile = m_home.path() + QStringLiteral("/display");
-    m_processes.push_back(std::make_unique<QProcess>());
-    QProcess* server = m_processes.back().get();
-    server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server->start(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"),
-         QStringLiteral("exec '%1' -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'%2' 2>/dev/null")
-             .arg(xvfb, displayFile)});
-    ASSERT_TRUE(server->waitForStarted(10000));
+    // Xvfb writes the display's number to the file once it listens. Low numbers can be taken
+    // by servers this machine does not show (an abstract socket of another sandbox on the same
+    // network), so a random high one, and another when the server ends instead of listening.
     QString display;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 20000) {
-        QFile file(displayFile);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray text = file.readAll();
-            if (text.endsWith('\n')) {
-                display = QStringLiteral(":") + QString::fromLatin1(text.trimmed());
-                break;
+    QProcess* server = nullptr;
+    for (int attempt = 0; attempt < 5 && display.isEmpty(); ++attempt) {
+        const QString displayFile = m_home.path() + QStringLiteral("/display-%1").arg(attempt);
+        const int number = 100 + static_cast<int>(QRandomGenerator::global()->bounded(800));
+        m_processes.push_back(std::make_unique<QProcess>());
+        server = m_processes.back().get();
+        server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server->start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("exec '%1' :%3 -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset "
+                            "3>'%2' 2>/dev/null")
+                 .arg(xvfb, displayFile)
+                 .arg(number)});
+        ASSERT_TRUE(server->waitForStarted(10000));
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 20000 && server->state() == QProcess::Running) {
+            QFile file(displayFile);
+            if (file.open(QIODevice::ReadOnly)) {
+                const QByteArray text = file.readAll();
+                if (text.endsWith('\n')) {
+                    display = QStringLiteral(":") + QString::fromLatin1(text.trimmed());
+                    break;
+                }
             }
+            QThread::msleep(20);
         }
-        QThread::msleep(20);
     }
     ASSERT_FALSE(display.isEmpty()) << "Xvfb did not report a display";
 
