@@ -8,6 +8,7 @@ import random
 import select
 import shutil
 import subprocess
+import tempfile
 import time
 
 import benchlib as bl
@@ -53,11 +54,17 @@ class Xvfb:
         # Display :0 and its neighbours can be taken by servers this machine does not show
         # (an abstract socket of another sandbox on the same network): a random high number,
         # and another one when the server does not come up.
+        self.log = tempfile.TemporaryFile()
         for number in random.sample(range(100, 900), 5):
             if self._start(number) and self._answers():
                 return
             self.close()
-        raise DesktopError("Xvfb started but no client could connect to it")
+        raise DesktopError("Xvfb started but no client could connect to it: " + self._last_words())
+
+    def _last_words(self):
+        self.log.seek(0)
+        lines = [line.strip() for line in self.log.read().decode(errors="replace").splitlines() if line.strip()]
+        return lines[-1] if lines else "it said nothing"
 
     def _answers(self):
         deadline = time.monotonic() + 5
@@ -74,7 +81,7 @@ class Xvfb:
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
                                          "1920x1080x24", "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                        stdout=self.log, stderr=self.log)
         os.close(write_end)
         ready, _, _ = select.select([read_end], [], [], 20)
         reported = os.read(read_end, 64).decode().strip() if ready else ""
