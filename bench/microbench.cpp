@@ -15,6 +15,7 @@
 #include "cordalib/library/LibraryDatabase.h"
 #include "cordalib/library/Recordset.h"
 #include "cordalib/library/SongSortOrder.h"
+#include "cordalib/library/SongValueGroups.h"
 #include "qvsystem/platform/CodePage.h"
 #include "qvsystem/system/MD5.h"
 
@@ -186,12 +187,16 @@ void SearchKeystroke(benchmark::State& state, const char* key, bool fresh)
     // So does the list's order of all songs by its sort column.
     static std::map<std::string, std::unique_ptr<CRecordSearchIndex>> indexes;
     static std::map<std::string, std::unique_ptr<CSongSortOrder>> orders;
+    static std::map<std::string, std::unique_ptr<CSongValueGroups>> groupings;
     std::unique_ptr<CRecordSearchIndex>& index = indexes[key];
     std::unique_ptr<CSongSortOrder>& order = orders[key];
+    std::unique_ptr<CSongValueGroups>& groups = groupings[key];
     if (!index)
         index = std::make_unique<CRecordSearchIndex>();
     if (!order)
         order = std::make_unique<CSongSortOrder>();
+    if (!groups)
+        groups = std::make_unique<CSongValueGroups>();
     std::vector<CSongRecord*> matches;
     CSongRecordset recordset;
     CArtistSummaryRecordset artists;
@@ -203,16 +208,18 @@ void SearchKeystroke(benchmark::State& state, const char* key, bool fresh)
             if (fresh) {
                 index = std::make_unique<CRecordSearchIndex>();
                 order = std::make_unique<CSongSortOrder>();
+                groups = std::make_unique<CSongValueGroups>();
             }
             order->SetDatabase(&database);
+            groups->SetDatabase(&database);
             recordset.SetOrderSource(order.get());
         },
         [&] {
             index->FindSongs(database, text, songSearchAll, matches);
             for (CSongRecord* song : matches)
                 recordset.Add(song);
-            artists.Build(recordset.GetAllEntries());
-            albums.Build(recordset.GetAllEntries());
+            artists.Build(recordset.GetAllEntries(), groups.get());
+            albums.Build(recordset.GetAllEntries(), groups.get());
             recordset.Sort(songFieldTitle, true, true);
         });
     state.counters["matches"] = static_cast<double>(recordset.GetCount());
@@ -230,11 +237,13 @@ void SearchKeystrokeAfterEdit(benchmark::State& state)
     const std::string text = AfxUnicodeToAnsi(Env("CORDA_BENCH_SEARCH", "the"));
     static CRecordSearchIndex index;
     static CSongSortOrder order;
+    static CSongValueGroups groups;
     std::vector<CSongRecord*> matches;
     CSongRecordset recordset;
     CArtistSummaryRecordset artists;
     CAlbumSummaryRecordset albums;
     order.SetDatabase(&database);
+    groups.SetDatabase(&database);
     recordset.SetOrderSource(&order);
     if (database.GetSongCount() == 0)
         Fail("edit benchmark", QStringLiteral("the library has no songs"));
@@ -253,8 +262,8 @@ void SearchKeystrokeAfterEdit(benchmark::State& state)
             index.FindSongs(database, text, songSearchAll, matches);
             for (CSongRecord* song : matches)
                 recordset.Add(song);
-            artists.Build(recordset.GetAllEntries());
-            albums.Build(recordset.GetAllEntries());
+            artists.Build(recordset.GetAllEntries(), &groups);
+            albums.Build(recordset.GetAllEntries(), &groups);
             recordset.Sort(songFieldTitle, true, true);
         });
     size_t expected = 0;

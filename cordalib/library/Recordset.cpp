@@ -1,6 +1,7 @@
 #include "cordalib/library/Recordset.h"
 
 #include "cordalib/library/LessonTypes.h"
+#include "cordalib/library/SongValueGroups.h"
 #include "cordalib/library/TextCollation.h"
 
 #include "qvsystem/platform/CodePage.h"
@@ -722,17 +723,45 @@ void BuildSummary(Recordset& recordset, const std::vector<Record*>& records, Key
     recordset.Sort(0, true);
 }
 
+// The summaries from the groups' counts; false where the groups decline the songs.
+template <typename Recordset, typename Summary>
+bool BuildSummaryFromGroups(Recordset& recordset, const std::vector<CSongRecord*>& songs,
+                            CSongValueGroups* groups, CSongValueGroups::Field field,
+                            std::string Summary::*key)
+{
+    static thread_local std::vector<CSongValueGroups::Group> counted;
+    bool sorted = false;
+    if (!groups || !groups->Count(songs, field, counted, &sorted))
+        return false;
+    recordset.Clear();
+    for (const CSongValueGroups::Group& group : counted) {
+        auto* summary = new Summary();
+        summary->*key = std::string(group.text);
+        summary->m_count = group.count;
+        recordset.Add(summary);
+    }
+    if (!sorted)
+        recordset.Sort(0, true);
+    return true;
+}
+
 } // namespace
 
-void CArtistSummaryRecordset::Build(const std::vector<CSongRecord*>& songs)
+void CArtistSummaryRecordset::Build(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups)
 {
+    if (BuildSummaryFromGroups(*this, songs, groups, CSongValueGroups::artistField,
+                               &CArtistSummaryRecord::m_artist))
+        return;
     BuildSummary(
         *this, songs, [](const CSongRecord& s) -> const std::string& { return s.m_artist; },
         &CArtistSummaryRecord::m_artist);
 }
 
-void CAlbumSummaryRecordset::Build(const std::vector<CSongRecord*>& songs)
+void CAlbumSummaryRecordset::Build(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups)
 {
+    if (BuildSummaryFromGroups(*this, songs, groups, CSongValueGroups::albumField,
+                               &CAlbumSummaryRecord::m_album))
+        return;
     BuildSummary(
         *this, songs, [](const CSongRecord& s) -> const std::string& { return s.m_album; },
         &CAlbumSummaryRecord::m_album);

@@ -158,16 +158,20 @@ public:
     bool Sort(int column, bool ascending, bool force = false) override;
 };
 
+class CSongValueGroups;
+
+// The song summaries count by the groups' numbers where the groups take the songs, and
+// by hashing the texts otherwise; both give the same summaries.
 class CArtistSummaryRecordset : public CSummaryRecordset<CArtistSummaryRecord> {
 public:
     // Clears, counts the songs per artist (exact texts), sorts by artist ascending.
-    void Build(const std::vector<CSongRecord*>& songs);
+    void Build(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups = nullptr);
 };
 
 class CAlbumSummaryRecordset : public CSummaryRecordset<CAlbumSummaryRecord> {
 public:
     // Clears, counts the songs per album (exact texts), sorts by album ascending.
-    void Build(const std::vector<CSongRecord*>& songs);
+    void Build(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups = nullptr);
 };
 
 class CLessonStyleSummaryRecordset : public CSummaryRecordset<CLessonStyleSummaryRecord> {

@@ -1,6 +1,7 @@
 #include "cordalib/library/SongSortOrder.h"
 
 #include "cordalib/library/LibraryDatabase.h"
+#include "cordalib/library/SongPositions.h"
 #include "cordalib/library/TextCollation.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr uint32_t GONE = UINT32_MAX;
+constexpr uint32_t GONE = SONG_POSITION_GONE;
 
 bool IsMarked(const std::vector<uint64_t>& marks, size_t i)
 {
@@ -33,14 +34,7 @@ bool CSongSortOrder::PutInSortOrder(std::vector<CSongRecord*>& entries, int colu
     // The entries must be songs of the database in its order: then the sort keeps equal
     // keys in that order, as the order of all songs does.
     m_marks.assign((n + 63) / 64, 0);
-    size_t e = 0;
-    for (size_t i = 0; i < n && e < entries.size(); ++i) {
-        if (songs[i] == entries[e]) {
-            Mark(m_marks, i);
-            ++e;
-        }
-    }
-    if (e != entries.size())
+    if (!VisitSongPositions(songs, entries, [this](uint32_t i) { Mark(m_marks, i); }))
         return false;
     Refresh(column, ascending);
     size_t k = 0;
@@ -97,15 +91,7 @@ void CSongSortOrder::Update(std::vector<const CSongRecord*> changed)
     const auto isChanged = [&](const CSongRecord* song) {
         return std::binary_search(changed.begin(), changed.end(), song);
     };
-    // Old positions to new ones. Songs are only appended and removed, so the songs still
-    // there follow each other as before; an added song is named, also one that was made
-    // where a removed one lay.
-    std::vector<uint32_t> moved(m_records.size(), GONE);
-    size_t j = 0;
-    for (size_t k = 0; k < m_records.size() && j < n; ++k) {
-        if (songs[j] == m_records[k])
-            moved[k] = static_cast<uint32_t>(j++);
-    }
+    const std::vector<uint32_t> moved = CarrySongPositions(m_records, songs);
     std::vector<uint64_t> placed((n + 63) / 64, 0);
     std::vector<uint32_t> order;
     order.reserve(n);

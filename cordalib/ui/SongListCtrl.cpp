@@ -173,6 +173,12 @@ void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)
         m_recordset.Sort(trueColumn, ascending, true);
 }
 
+CSongValueGroups* CSongListCtrl::GetValueGroups()
+{
+    m_valueGroups.SetDatabase(GetDatabase());
+    return &m_valueGroups;
+}
+
 bool CSongListCtrl::RebuildSummaries()
 {
     if (!m_pArtists || !m_pAlbums)

@@ -9,6 +9,7 @@
 
 #include "cordalib/app/RecordSearch.h"
 #include "cordalib/library/SongSortOrder.h"
+#include "cordalib/library/SongValueGroups.h"
 #include "cordalib/ui/ListRecordset.h"
 #include "cordalib/ui/RecordListCtrl.h"
 
@@ -80,6 +81,8 @@ public:
     CSongRecord* GetRecord(int row) const;
     const CRecordSearchIndex& GetSearchIndex() const { return m_searchIndex; }
     const CSongSortOrder& GetSongOrder() const { return m_songOrder; }
+    // The artist and album groups of the list's database, for the summary boxes' counts.
+    CSongValueGroups* GetValueGroups();
 
     // --- CRecordListCtrl
     int GetRecordCount() const override;
@@ -100,6 +103,7 @@ private:
     // The order of all songs by the sort column: the sorts of the search's rows are a pass
     // over it (declared first: the record set points to it).
     CSongSortOrder m_songOrder;
+    CSongValueGroups m_valueGroups;
     CSongListRecordset m_recordset;
     CRecordSearchIndex m_searchIndex;
     CArtistSummaryListBox* m_pArtists = nullptr;

@@ -41,6 +41,11 @@ void CSongSummaryListBox::Attach(CSongListCtrl* list, CSongSummaryListBox* first
     m_pSecond = list ? second : nullptr;
 }
 
+CSongValueGroups* CSongSummaryListBox::GetValueGroups() const
+{
+    return m_pList ? m_pList->GetValueGroups() : nullptr;
+}
+
 std::string CSongSummaryListBox::GetKey() const
 {
     const int row = GetSelectedRow();

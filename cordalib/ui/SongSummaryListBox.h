@@ -69,6 +69,8 @@ protected:
     virtual void BuildValues(const std::vector<CSongRecord*>& songs) = 0;
     // The value of a song in this box (its artist, its album).
     virtual const std::string& GetSongValue(const CSongRecord& song) const = 0;
+    // The list's groups of equal texts that the counts can use; null without a list.
+    CSongValueGroups* GetValueGroups() const;
 
     void OnRowSelected(int row) override;
 
@@ -96,7 +98,10 @@ public:
     const CArtistSummaryRecordset& GetSummary() const { return m_summary; }
 
 protected:
-    void BuildValues(const std::vector<CSongRecord*>& songs) override { m_summary.Build(songs); }
+    void BuildValues(const std::vector<CSongRecord*>& songs) override
+    {
+        m_summary.Build(songs, GetValueGroups());
+    }
     const std::string& GetSongValue(const CSongRecord& song) const override;
 
 private:
@@ -118,7 +123,10 @@ public:
     const CAlbumSummaryRecordset& GetSummary() const { return m_summary; }
 
 protected:
-    void BuildValues(const std::vector<CSongRecord*>& songs) override { m_summary.Build(songs); }
+    void BuildValues(const std::vector<CSongRecord*>& songs) override
+    {
+        m_summary.Build(songs, GetValueGroups());
+    }
     const std::string& GetSongValue(const CSongRecord& song) const override;
 
 private:
