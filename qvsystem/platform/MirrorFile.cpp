@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -227,6 +228,10 @@ CMirrorFileBatch* CMirrorFileBatch::GetCurrent()
 
 void CMirrorFileBatch::AddFolder(const QByteArray& nativeFolder)
 {
+    std::lock_guard lock(m_mutex);
+    if (!m_lastFolder.isNull() && nativeFolder == m_lastFolder)
+        return;
+    m_lastFolder = nativeFolder;
     struct stat info {};
     if (::stat(nativeFolder.constData(), &info) != 0)
         info.st_dev = 0; // synced on its own at the end
@@ -241,6 +246,7 @@ void CMirrorFileBatch::AddFolder(const QByteArray& nativeFolder)
 
 bool CMirrorFileBatch::Finish(QString* failedFolder, int* osError)
 {
+    std::lock_guard lock(m_mutex);
     bool synced = true;
     for (const Folder& folder : m_folders) {
         const int fd = ::open(folder.path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -258,5 +264,81 @@ bool CMirrorFileBatch::Finish(QString* failedFolder, int* osError)
         }
     }
     m_folders.clear();
+    m_lastFolder = QByteArray();
     return synced;
+}
+
+CMirrorFileCloser::CMirrorFileCloser() : m_pBatch(CMirrorFileBatch::GetCurrent()) {}
+
+CMirrorFileCloser::~CMirrorFileCloser()
+{
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_nNext == m_jobs.size(); });
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    if (m_helper.joinable())
+        m_helper.join();
+}
+
+void CMirrorFileCloser::Start(CMirrorFile& file)
+{
+    // Made at the first close, before the job is queued: a thread that cannot be had
+    // throws here with nothing left waiting for it.
+    if (!m_helper.joinable())
+        m_helper = std::thread([this] { Work(); });
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(Job{&file, false, nullptr});
+    }
+    m_changed.notify_all();
+}
+
+void CMirrorFileCloser::Wait(CMirrorFile& file)
+{
+    std::exception_ptr failure;
+    {
+        std::unique_lock lock(m_mutex);
+        const auto job = [&] {
+            return std::find_if(m_jobs.begin(), m_jobs.end(), [&](const Job& j) { return j.file == &file; });
+        };
+        if (job() == m_jobs.end())
+            return; // never started here, or already waited for
+        m_changed.wait(lock, [&] { return job()->done; });
+        const auto found = job();
+        failure = found->failure;
+        m_jobs.erase(found);
+        --m_nNext; // every job before the helper's next one is done, this one too
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void CMirrorFileCloser::Work()
+{
+    // The closes go to the batch of the thread that made the closer.
+    t_pBatch = m_pBatch;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_bStop || m_nNext < m_jobs.size(); });
+        if (m_nNext == m_jobs.size())
+            break;
+        CMirrorFile* file = m_jobs[m_nNext].file;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            file->Close();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        // Wait erases only finished jobs, which all lie before m_nNext: this one is still there.
+        Job& job = m_jobs[m_nNext];
+        job.done = true;
+        job.failure = failure;
+        ++m_nNext;
+        m_changed.notify_all();
+    }
+    t_pBatch = nullptr;
 }

@@ -239,3 +239,45 @@ TEST_F(MirrorFileTest, BatchDefersOnlyTheFolderSync)
     }
     EXPECT_EQ(CMirrorFileBatch::GetCurrent(), nullptr);
 }
+
+// The closer puts files in place on its helper thread in the order they came: each is there
+// once its wait returns, a failed close is thrown from its own wait only (its temporary file
+// gone, the others unharmed), and a close never waited for is still completed before the
+// closer goes.
+TEST_F(MirrorFileTest, CloserCommitsInOrderAndHandsEachFailureToItsWait)
+{
+    const QString second = m_dir.filePath(QStringLiteral("second.crd"));
+    const QString blocked = m_dir.filePath(QStringLiteral("blocked"));
+    const QString last = m_dir.filePath(QStringLiteral("last.crd"));
+    CMirrorFileBatch batch;
+    CMirrorFile files[4];
+    const QString paths[4] = {m_target, blocked, second, last};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(files[i].Open(paths[i], kSaveFlags));
+        const QByteArray bytes = "content " + QByteArray::number(i);
+        files[i].Write(bytes.constData(), static_cast<unsigned>(bytes.size()));
+    }
+    // A non-empty folder now stands where the second file should go.
+    ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/inside")));
+    {
+        CMirrorFileCloser closer;
+        for (CMirrorFile& file : files)
+            closer.Start(file);
+        closer.Wait(files[0]);
+        EXPECT_EQ(ReadAll(m_target), QByteArray("content 0"));
+        EXPECT_FALSE(files[0].IsOpen());
+        // The failure of the second belongs to its wait, not to the third's.
+        closer.Wait(files[2]);
+        EXPECT_EQ(ReadAll(second), QByteArray("content 2"));
+        EXPECT_THROW(closer.Wait(files[1]), CFileException);
+        EXPECT_TRUE(QFileInfo(blocked).isDir());
+        // Waiting again for a file already waited for returns at once.
+        closer.Wait(files[0]);
+    }
+    EXPECT_EQ(ReadAll(last), QByteArray("content 3"));
+    EXPECT_FALSE(files[3].IsOpen());
+    EXPECT_EQ(FolderEntries(m_dir.path()),
+              (QStringList{QStringLiteral("blocked"), QStringLiteral("last.crd"),
+                           QStringLiteral("library.cordb"), QStringLiteral("second.crd")}));
+    EXPECT_TRUE(batch.Finish());
+}
