@@ -4,6 +4,7 @@
 
 #include "cordalib/library/CordaFileException.h"
 #include "cordalib/library/CordaFileHeader.h"
+#include "cordalib/library/FieldRewrite.h"
 #include "cordalib/library/FileErrorReport.h"
 #include "cordalib/library/LessonRecord.h"
 #include "cordalib/library/LibraryDatabase.h"
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,14 +44,6 @@ public:
 
 private:
     std::vector<unsigned char>& m_bytes;
-};
-
-// What a rewrite put on the disk: the header as the file now holds it and the whole file's
-// checksum, both taken from the bytes written rather than by reading the file again.
-struct CWrittenFile {
-    CCordaFileHeader header;
-    std::string checksum;
-    bool known = false;
 };
 
 void ClearErrorText(QString* errorText)
@@ -176,18 +170,18 @@ unsigned CompareChecksum(CFile& file, unsigned mask, const std::string& recordCh
 }
 
 // The header read back from the bytes written (so exactly as a later read of the file sees
-// it) and the checksum of those bytes and the remainder.
-void TakeWrittenBytes(const QString& path, const std::vector<unsigned char>& headerBytes,
-                      const std::vector<unsigned char>& remainder, CWrittenFile& written)
+// it) and the checksum of those bytes and the remainder; false when they cannot be had.
+bool TakeWrittenBytes(const QString& path, const std::vector<unsigned char>& headerBytes,
+                      const std::vector<unsigned char>& remainder, CCordaFileHeader& header,
+                      std::string& checksum)
 {
-    written.known = false;
     try {
         CMemFile memory(headerBytes.data(), headerBytes.size(), path);
         CArchive archive(&memory, CArchive::load, 4096);
-        written.header.Read(archive);
+        header.Read(archive);
         archive.Close();
     } catch (const CException&) {
-        return;
+        return false;
     }
     MD5_CTX context;
     MD5Init(&context);
@@ -196,72 +190,74 @@ void TakeWrittenBytes(const QString& path, const std::vector<unsigned char>& hea
         MD5Update(&context, remainder.data(), static_cast<unsigned>(remainder.size()));
     unsigned char digest[MD5_DIGEST_LENGTH];
     MD5Final(digest, &context);
-    written.known = AfxFormatMD5Checksum(digest, written.checksum) && !written.checksum.empty();
+    return AfxFormatMD5Checksum(digest, checksum) && !checksum.empty();
 }
 
-// The safe rewrite of a tablature file: the header is read to find where the music data
-// starts, the header is rebuilt by update (which gets the header as read), and the
-// header and the untouched remainder go to a temporary file that replaces the original
-// only when it is complete. Returns false (and reports) on any failure; the file on disk
-// is then unchanged.
+// The first half of a safe rewrite of a tablature file: the header is read to find where
+// the music data starts, and the untouched remainder after it. Returns false (and reports)
+// on any failure.
 // reportWrongKind: a file of the other kind is reported with its cause (the plain rewrite
 // refuses it silently).
-template <typename Update>
-bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update,
-                   bool reportWrongKind = false, CWrittenFile* written = nullptr)
+bool ReadForRewrite(const QString& path, uint8_t kind, bool showErrors, QString* errorText,
+                    bool reportWrongKind, CCordaFileHeader& header, std::vector<unsigned char>& remainder)
 {
-    std::vector<unsigned char> remainder;
-    CCordaFileHeader header;
-    {
-        CFile file;
-        if (!OpenForReading(file, path, showErrors, errorText))
-            return false;
-        uint64_t length = 0;
-        try {
-            length = file.GetLength();
-        } catch (const CException& e) {
-            ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
-            return false;
-        }
-        if (length > std::numeric_limits<uint32_t>::max())
-            return false;
-        if (!ReadHeader(file, header, path, showErrors, errorText))
-            return false;
-        if (header.GetFileType() != kind) {
-            if (reportWrongKind)
-                ReportFileError(CCordaFileException(CCordaFileException::invalidFileType, -1, path), path,
-                                IDS_QV_READ_FILE_ERROR, showErrors, errorText);
-            return false;
-        }
-        try {
-            const uint64_t start = file.GetPosition();
-            remainder.resize(static_cast<size_t>(length > start ? length - start : 0));
-            size_t done = 0;
-            while (done < remainder.size()) {
-                const unsigned got =
-                    file.Read(remainder.data() + done, static_cast<unsigned>(remainder.size() - done));
-                if (got == 0)
-                    throw CFileException(CFileException::endOfFile, -1, path);
-                done += got;
-            }
-        } catch (const CException& e) {
-            ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
-            return false;
-        } catch (const std::bad_alloc&) {
-            ReportFileError(CMemoryException(), path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
-            return false;
-        }
-        file.Abort();
+    CFile file;
+    if (!OpenForReading(file, path, showErrors, errorText))
+        return false;
+    uint64_t length = 0;
+    try {
+        length = file.GetLength();
+    } catch (const CException& e) {
+        ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+        return false;
     }
+    if (length > std::numeric_limits<uint32_t>::max())
+        return false;
+    if (!ReadHeader(file, header, path, showErrors, errorText))
+        return false;
+    if (header.GetFileType() != kind) {
+        if (reportWrongKind)
+            ReportFileError(CCordaFileException(CCordaFileException::invalidFileType, -1, path), path,
+                            IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+    try {
+        const uint64_t start = file.GetPosition();
+        remainder.resize(static_cast<size_t>(length > start ? length - start : 0));
+        size_t done = 0;
+        while (done < remainder.size()) {
+            const unsigned got =
+                file.Read(remainder.data() + done, static_cast<unsigned>(remainder.size() - done));
+            if (got == 0)
+                throw CFileException(CFileException::endOfFile, -1, path);
+            done += got;
+        }
+    } catch (const CException& e) {
+        ReportFileError(e, path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+        return false;
+    } catch (const std::bad_alloc&) {
+        ReportFileError(CMemoryException(), path, IDS_QV_READ_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+    file.Abort();
+    return true;
+}
 
-    CMirrorFile mirror;
+// The second half up to the commit: the header, rebuilt by update (which gets the header as
+// read), and the remainder go to a temporary file beside the original, which replaces it
+// only when the mirror is closed. headerBytes gets the header as written. On failure the
+// mirror is dropped and the error reported.
+template <typename Update>
+bool WriteMirror(CMirrorFile& mirror, const QString& path, CCordaFileHeader& header, Update update,
+                 const std::vector<unsigned char>& remainder, bool showErrors, QString* errorText,
+                 std::vector<unsigned char>& headerBytes)
+{
     CFileException error;
     if (!mirror.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, &error)) {
         ReportFileError(error, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
         return false;
     }
     update(header);
-    std::vector<unsigned char> headerBytes;
     try {
         CByteSink sink(headerBytes);
         CArchive archive(&sink, CArchive::store, 4096);
@@ -275,14 +271,35 @@ bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* 
         mirror.Write(headerBytes.data(), static_cast<unsigned>(headerBytes.size()));
         if (!remainder.empty())
             mirror.Write(remainder.data(), static_cast<unsigned>(remainder.size()));
+    } catch (const CException& e) {
+        mirror.Abort();
+        ReportFileError(e, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
+        return false;
+    }
+    return true;
+}
+
+// The safe rewrite of a tablature file in one go: read, written beside it, and put in place
+// only when complete. Returns false (and reports) on any failure; the file on disk is then
+// unchanged.
+template <typename Update>
+bool RewriteHeader(const QString& path, uint8_t kind, bool showErrors, QString* errorText, Update update)
+{
+    std::vector<unsigned char> remainder;
+    CCordaFileHeader header;
+    if (!ReadForRewrite(path, kind, showErrors, errorText, false, header, remainder))
+        return false;
+    CMirrorFile mirror;
+    std::vector<unsigned char> headerBytes;
+    if (!WriteMirror(mirror, path, header, update, remainder, showErrors, errorText, headerBytes))
+        return false;
+    try {
         mirror.Close();
     } catch (const CException& e) {
         mirror.Abort();
         ReportFileError(e, path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
         return false;
     }
-    if (written)
-        TakeWrittenBytes(path, headerBytes, remainder, *written);
     return true;
 }
 
@@ -298,18 +315,18 @@ void TakeCommittedState(const QString& path, FILETIME& lastWriteTime, std::strin
 // After a rewrite of some fields: the record takes the whole header now on disk with the
 // file's time and checksum, so it also shows what others changed in the file. Should the
 // new file not read back, the time and checksum are still taken.
-template <typename Record> void TakeWrittenFile(Record& record, const CWrittenFile& bytes)
+template <typename Record>
+void TakeWrittenFile(Record& record, bool known, const CCordaFileHeader& header, const std::string& checksum)
 {
     FILETIME now = 0;
-    if (bytes.known && AfxGetFileLastWriteTime(record.m_path, now) &&
-        record.TakeFromHeader(bytes.header, now, bytes.checksum))
+    if (known && AfxGetFileLastWriteTime(record.m_path, now) && record.TakeFromHeader(header, now, checksum))
         return;
     CCordaFileHeader written;
     FILETIME time = 0;
-    std::string checksum;
+    std::string read;
     QString ignored;
-    if (ReadHeaderFromFile(record.m_path, written, &time, &checksum, &ignored) &&
-        record.TakeFromHeader(written, time, checksum))
+    if (ReadHeaderFromFile(record.m_path, written, &time, &read, &ignored) &&
+        record.TakeFromHeader(written, time, read))
         return;
     TakeCommittedState(record.m_path, record.m_lastWriteTime, record.m_checksum);
 }
@@ -427,36 +444,11 @@ bool CSongRecord::WriteToFile(bool showErrors, QString* errorText)
 bool CSongRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText)
 {
     ClearErrorText(errorText);
-    const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
-    CWrittenFile bytes;
-    const bool written = RewriteHeader(
-        m_path, cordaFileSong, showErrors, errorText,
-        [&](CCordaFileHeader& header) {
-            if (has(songFieldTitle))
-                header.SetTitle(m_title);
-            if (has(songFieldArtist))
-                header.SetArtist(m_artist);
-            if (has(songFieldAlbum))
-                header.SetAlbum(m_album); // refused for a release without a title
-            if (has(songFieldYear))
-                header.SetAlbumYear(m_year);
-            if (has(songFieldTraditional))
-                header.SetAuthorshipType(m_traditional ? 1 : 0);
-            // A traditional song names no composer or lyricist in its file.
-            const bool traditional = header.GetAuthorshipType() == 1;
-            if (has(songFieldComposer) && !traditional)
-                header.SetComposer(m_composer);
-            if (has(songFieldLyricist) && !traditional)
-                header.SetLyricist(m_lyricist);
-            if (has(songFieldArranger))
-                header.SetArranger(m_arranger);
-            if (has(songFieldCopyright))
-                header.SetCopyright(m_copyright);
-        },
-        true, &bytes);
-    if (written)
-        TakeWrittenFile(*this, bytes);
-    return written;
+    CFieldRewrite rewrite;
+    if (!rewrite.Prepare(*this, fields, showErrors, errorText))
+        return false;
+    rewrite.Commit();
+    return rewrite.Finish(*this, showErrors, errorText);
 }
 
 // Lessons.
@@ -538,26 +530,154 @@ bool CLessonRecord::WriteToFile(bool showErrors, QString* errorText)
 bool CLessonRecord::WriteFieldsToFile(unsigned fields, bool showErrors, QString* errorText)
 {
     ClearErrorText(errorText);
-    const auto has = [fields](int field) { return (fields & FieldBit(field)) != 0; };
-    CWrittenFile bytes;
-    const bool written = RewriteHeader(
-        m_path, cordaFileLesson, showErrors, errorText,
+    CFieldRewrite rewrite;
+    if (!rewrite.Prepare(*this, fields, showErrors, errorText))
+        return false;
+    rewrite.Commit();
+    return rewrite.Finish(*this, showErrors, errorText);
+}
+
+// The staged rewrite.
+
+CFieldRewrite::~CFieldRewrite()
+{
+    WaitForCommit();
+}
+
+template <typename Update>
+bool CFieldRewrite::PrepareWith(const QString& path, uint8_t kind, Update update, bool showErrors,
+                                QString* errorText)
+{
+    ClearErrorText(errorText);
+    if (m_bPrepared)
+        return false;
+    m_path = path;
+    std::vector<unsigned char> remainder;
+    CCordaFileHeader header;
+    if (!ReadForRewrite(path, kind, showErrors, errorText, true, header, remainder))
+        return false;
+    std::vector<unsigned char> headerBytes;
+    if (!WriteMirror(m_mirror, path, header, update, remainder, showErrors, errorText, headerBytes))
+        return false;
+    // Here rather than after the commit: the bytes are known now, and the commit mostly
+    // waits for the disk.
+    m_bKnown = TakeWrittenBytes(path, headerBytes, remainder, m_written, m_checksum);
+    m_bPrepared = true;
+    return true;
+}
+
+bool CFieldRewrite::Prepare(const CSongRecord& values, unsigned fields, bool showErrors, QString* errorText)
+{
+    m_nFields = fields;
+    const auto has = [fields](int field) { return (fields & CSongRecord::FieldBit(field)) != 0; };
+    return PrepareWith(
+        values.m_path, cordaFileSong,
+        [&](CCordaFileHeader& header) {
+            if (has(songFieldTitle))
+                header.SetTitle(values.m_title);
+            if (has(songFieldArtist))
+                header.SetArtist(values.m_artist);
+            if (has(songFieldAlbum))
+                header.SetAlbum(values.m_album); // refused for a release without a title
+            if (has(songFieldYear))
+                header.SetAlbumYear(values.m_year);
+            if (has(songFieldTraditional))
+                header.SetAuthorshipType(values.m_traditional ? 1 : 0);
+            // A traditional song names no composer or lyricist in its file.
+            const bool traditional = header.GetAuthorshipType() == 1;
+            if (has(songFieldComposer) && !traditional)
+                header.SetComposer(values.m_composer);
+            if (has(songFieldLyricist) && !traditional)
+                header.SetLyricist(values.m_lyricist);
+            if (has(songFieldArranger))
+                header.SetArranger(values.m_arranger);
+            if (has(songFieldCopyright))
+                header.SetCopyright(values.m_copyright);
+        },
+        showErrors, errorText);
+}
+
+bool CFieldRewrite::Prepare(const CLessonRecord& values, unsigned fields, bool showErrors, QString* errorText)
+{
+    m_nFields = fields;
+    const auto has = [fields](int field) { return (fields & CLessonRecord::FieldBit(field)) != 0; };
+    return PrepareWith(
+        values.m_path, cordaFileLesson,
         [&](CCordaFileHeader& header) {
             if (has(lessonFieldTitle))
-                header.SetLessonTitle(m_title);
+                header.SetLessonTitle(values.m_title);
             if (has(lessonFieldSubtitle))
-                header.SetLessonSubtitle(m_subtitle);
+                header.SetLessonSubtitle(values.m_subtitle);
             if (has(lessonFieldStyle))
-                header.SetLessonStyle(m_style); // out-of-range values keep the file's
+                header.SetLessonStyle(values.m_style); // out-of-range values keep the file's
             if (has(lessonFieldLevel))
-                header.SetLessonLevel(m_level);
+                header.SetLessonLevel(values.m_level);
             if (has(lessonFieldAuthor))
-                header.SetLessonAuthor(m_author);
+                header.SetLessonAuthor(values.m_author);
             if (has(lessonFieldCopyright))
-                header.SetLessonCopyright(m_copyright);
+                header.SetLessonCopyright(values.m_copyright);
         },
-        true, &bytes);
-    if (written)
-        TakeWrittenFile(*this, bytes);
-    return written;
+        showErrors, errorText);
+}
+
+void CFieldRewrite::Commit(CMirrorFileCloser* closer)
+{
+    if (!m_bPrepared || m_bCommitted)
+        return;
+    if (closer) {
+        closer->Start(m_mirror);
+        m_pCloser = closer;
+        m_bCommitted = true;
+        return;
+    }
+    m_bCommitted = true;
+    try {
+        m_mirror.Close();
+    } catch (...) {
+        m_failure = std::current_exception();
+    }
+}
+
+void CFieldRewrite::WaitForCommit()
+{
+    CMirrorFileCloser* closer = std::exchange(m_pCloser, nullptr);
+    if (!closer)
+        return;
+    try {
+        closer->Wait(m_mirror);
+    } catch (...) {
+        m_failure = std::current_exception();
+    }
+}
+
+bool CFieldRewrite::TakeCommitFailure(bool showErrors, QString* errorText)
+{
+    WaitForCommit();
+    if (!m_bCommitted)
+        return false;
+    if (!m_failure)
+        return true;
+    m_mirror.Abort();
+    try {
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
+    } catch (const CException& e) {
+        ReportFileError(e, m_path, IDS_QV_SAVE_FILE_ERROR, showErrors, errorText);
+    }
+    return false;
+}
+
+bool CFieldRewrite::Finish(CSongRecord& record, bool showErrors, QString* errorText)
+{
+    if (!TakeCommitFailure(showErrors, errorText))
+        return false;
+    TakeWrittenFile(record, m_bKnown, m_written, m_checksum);
+    return true;
+}
+
+bool CFieldRewrite::Finish(CLessonRecord& record, bool showErrors, QString* errorText)
+{
+    if (!TakeCommitFailure(showErrors, errorText))
+        return false;
+    TakeWrittenFile(record, m_bKnown, m_written, m_checksum);
+    return true;
 }

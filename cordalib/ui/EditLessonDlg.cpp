@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/app/SettingsGroups.h"
+#include "cordalib/library/FieldRewrite.h"
 #include "cordalib/library/LessonTypes.h"
 
 #include "qvsystem/controls/AutoCompleteEdit.h"
@@ -217,9 +218,8 @@ bool CEditLessonDlg::SaveRecord()
     return true;
 }
 
-CEditRecordDlg::itemResult CEditLessonDlg::UpdateItem(int position, QString& errorText)
+unsigned CEditLessonDlg::TickedFields() const
 {
-    CLessonRecord& record = *Record(position);
     unsigned fields = 0;
     const std::pair<int, int> ticks[] = {
         {IDC_CHECK_TITLE, lessonFieldTitle},   {IDC_CHECK_SUBTITLE, lessonFieldSubtitle},
@@ -229,17 +229,34 @@ CEditRecordDlg::itemResult CEditLessonDlg::UpdateItem(int position, QString& err
         if (IsTicked(check))
             fields |= Bit(field);
     }
+    return fields;
+}
+
+CEditRecordDlg::itemResult CEditLessonDlg::PrepareItem(int position, CFieldRewrite& rewrite,
+                                                       QString& errorText)
+{
+    const unsigned fields = TickedFields();
     if (fields == 0)
         return itemSkipped;
-    const CLessonRecord copy = record;
-    const unsigned changed = GetChangedColumns();
-    AssignFields(record, fields);
-    SetChangedColumns(changed | fields);
-    if (!record.WriteFieldsToFile(fields, false, &errorText)) {
-        record = copy;
-        SetChangedColumns(changed);
+    CLessonRecord values = *Record(position);
+    AssignFields(values, fields);
+    return rewrite.Prepare(values, fields, false, &errorText) ? itemWritten : itemFailed;
+}
+
+CEditRecordDlg::itemResult CEditLessonDlg::FinishItem(int position, CFieldRewrite& rewrite,
+                                                      QString& errorText)
+{
+    CLessonRecord* record = Record(position);
+    if (!record)
+        return itemSkipped;
+    const unsigned fields = rewrite.GetFields();
+    const CLessonRecord copy = *record;
+    AssignFields(*record, fields);
+    if (!rewrite.Finish(*record, false, &errorText)) {
+        *record = copy;
         return itemFailed;
     }
+    SetChangedColumns(GetChangedColumns() | fields);
     MarkLibraryModified();
     if (fields & Bit(lessonFieldAuthor))
         AddToAutoComplete(m_pAuthor);

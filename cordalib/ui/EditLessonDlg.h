@@ -37,7 +37,8 @@ protected:
     void LoadRecord(int position) override;
     bool IsRecordModified() const override;
     bool SaveRecord() override;
-    itemResult UpdateItem(int position, QString& errorText) override;
+    itemResult PrepareItem(int position, CFieldRewrite& rewrite, QString& errorText) override;
+    itemResult FinishItem(int position, CFieldRewrite& rewrite, QString& errorText) override;
     unsigned GetProgressTextID() const override;
     QString GetSingleHelpTopic() const override;
     QString GetMultiHelpTopic() const override;
@@ -46,6 +47,8 @@ protected:
 private:
     // The fields whose controls differ from the record (bits 1 << lessonField).
     unsigned ChangedFields(const CLessonRecord& record) const;
+    // Multi-edit: the fields whose boxes are ticked (bits 1 << lessonField).
+    unsigned TickedFields() const;
     void AssignFields(CLessonRecord& record, unsigned fields) const;
     // The selected style or level value; -1 without a selection.
     int SelectedStyle() const;

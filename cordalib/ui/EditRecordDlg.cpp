@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/app/FileLocations.h"
+#include "cordalib/library/FieldRewrite.h"
 #include "cordalib/library/RecordSupport.h"
 #include "cordalib/maintenance/MaintenanceStrings.h"
 #include "cordalib/maintenance/SyncReport.h"
@@ -29,6 +30,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -453,6 +456,23 @@ bool CEditRecordDlg::RunMultiEdit()
     m_pProgress = &progress;
     bool cancelled = false;
     CMirrorFileBatch batch;
+    // While the disk takes one item's file on the closer's thread, the next item's file is
+    // read and written here. The records change here only, each once its file is in place,
+    // in the order of the list.
+    CMirrorFileCloser closer;
+    struct CPending {
+        int item = -1;
+        int row = -1;
+        std::unique_ptr<CFieldRewrite> rewrite;
+    } pending;
+    const auto finishPending = [&] {
+        if (!pending.rewrite)
+            return;
+        QString errorText;
+        const itemResult result = FinishItem(pending.row, *pending.rewrite, errorText);
+        pending.rewrite.reset();
+        EndItem(pending.item, pending.row, result, errorText);
+    };
     QElapsedTimer sincePump;
     for (int item = 0; item < count; ++item) {
         // A Cancel is taken between any two files; the window repaints a few dozen times a
@@ -464,20 +484,30 @@ bool CEditRecordDlg::RunMultiEdit()
             cancelled = true;
             break;
         }
+        const int row = m_selectedRows[static_cast<size_t>(item)];
+        auto rewrite = std::make_unique<CFieldRewrite>();
+        QString errorText;
+        const itemResult result = HasRecord(row) ? PrepareItem(row, *rewrite, errorText) : itemSkipped;
+        if (pending.rewrite) {
+            finishPending();
+            // A Cancel while the last item ended: this file stays as it was.
+            if (progress.TakeCancelPress()) {
+                cancelled = true;
+                break;
+            }
+        }
+        if (result == itemWritten)
+            rewrite->Commit(&closer);
         progress.SetStatus(AfxFormatMessage(LoadAppString(GetProgressTextID()), item + 1, count));
         // The bar repaints at once when it moves, so it moves when the window repaints.
         if (pump)
             progress.SetPos(item + 1);
-        const int row = m_selectedRows[static_cast<size_t>(item)];
-        itemResult result = itemSkipped;
-        if (HasRecord(row)) {
-            QString errorText;
-            result = UpdateItem(row, errorText);
-            if (result == itemFailed)
-                m_errorLines << MaintenanceStrings::FormatErrorLine(GetRecordPath(row), errorText);
-        }
-        emit ItemProcessed(item, result);
+        if (result == itemWritten)
+            pending = CPending{item, row, std::move(rewrite)};
+        else
+            EndItem(item, row, result, errorText);
     }
+    finishPending();
     QString folder;
     int syncError = 0;
     if (!batch.Finish(&folder, &syncError)) {
@@ -494,6 +524,13 @@ bool CEditRecordDlg::RunMultiEdit()
     m_pProgress = nullptr;
     progress.DestroyWindow();
     return !cancelled && m_errorLines.isEmpty();
+}
+
+void CEditRecordDlg::EndItem(int item, int row, itemResult result, const QString& errorText)
+{
+    if (result == itemFailed)
+        m_errorLines << MaintenanceStrings::FormatErrorLine(GetRecordPath(row), errorText);
+    emit ItemProcessed(item, result);
 }
 
 void CEditRecordDlg::ShowErrorReport()

@@ -18,6 +18,7 @@
 
 class CAutoCompleteEdit;
 class CCordaLibrarianApp;
+class CFieldRewrite;
 class CInformationBar;
 class CProgressDlg;
 class QCheckBox;
@@ -116,9 +117,14 @@ protected:
     virtual bool IsRecordModified() const = 0;
     // Single mode's save of the current record, once it is known to be modified.
     virtual bool SaveRecord() = 0;
-    // Multi-edit: the ticked fields assigned and written to one item; errorText tells why
-    // it failed.
-    virtual itemResult UpdateItem(int position, QString& errorText) = 0;
+    // Multi-edit, one item in two steps, so that the disk takes one item's file on a helper
+    // thread while the next item's file is read and written. PrepareItem writes the ticked
+    // fields over the item's file into rewrite without touching the record: itemWritten when
+    // it is ready for its commit, itemSkipped when nothing is ticked, itemFailed with
+    // errorText. FinishItem, after the commit, hands the record what its file now holds:
+    // itemWritten, or itemFailed with errorText and the record as it was.
+    virtual itemResult PrepareItem(int position, CFieldRewrite& rewrite, QString& errorText) = 0;
+    virtual itemResult FinishItem(int position, CFieldRewrite& rewrite, QString& errorText) = 0;
     // "Updating song %1!d! of %2!d!..." or the lesson's text.
     virtual unsigned GetProgressTextID() const = 0;
     virtual QString GetSingleHelpTopic() const = 0;
@@ -164,6 +170,8 @@ protected:
 
 private:
     bool RunMultiEdit();
+    // The end of one item of a multi-edit: its error line, and the signal.
+    void EndItem(int item, int row, itemResult result, const QString& errorText);
     void ShowErrorReport();
     void UpdateNavigation();
     void UpdateInformationBar();

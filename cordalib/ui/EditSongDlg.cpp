@@ -3,6 +3,7 @@
 #include "cordalib/app/AppStrings.h"
 #include "cordalib/app/CordaLibrarianApp.h"
 #include "cordalib/app/SettingsGroups.h"
+#include "cordalib/library/FieldRewrite.h"
 
 #include "qvsystem/controls/AutoCompleteEdit.h"
 #include "qvsystem/platform/CodePage.h"
@@ -266,9 +267,8 @@ bool CEditSongDlg::SaveRecord()
     return true;
 }
 
-CEditRecordDlg::itemResult CEditSongDlg::UpdateItem(int position, QString& errorText)
+unsigned CEditSongDlg::TickedFields() const
 {
-    CSongRecord& record = *Record(position);
     unsigned fields = 0;
     const std::pair<int, int> ticks[] = {{IDC_CHECK_TITLE, songFieldTitle},
                                          {IDC_CHECK_ARTIST, songFieldArtist},
@@ -286,17 +286,32 @@ CEditRecordDlg::itemResult CEditSongDlg::UpdateItem(int position, QString& error
     // Traditional ticked with neither answer chosen says nothing about the songs.
     if (!m_pYes->isChecked() && !m_pNo->isChecked())
         fields &= ~Bit(songFieldTraditional);
+    return fields;
+}
+
+CEditRecordDlg::itemResult CEditSongDlg::PrepareItem(int position, CFieldRewrite& rewrite, QString& errorText)
+{
+    const unsigned fields = TickedFields();
     if (fields == 0)
         return itemSkipped;
-    const CSongRecord copy = record;
-    const unsigned changed = GetChangedColumns();
-    AssignFields(record, fields);
-    SetChangedColumns(changed | fields);
-    if (!record.WriteFieldsToFile(fields, false, &errorText)) {
-        record = copy;
-        SetChangedColumns(changed);
+    CSongRecord values = *Record(position);
+    AssignFields(values, fields);
+    return rewrite.Prepare(values, fields, false, &errorText) ? itemWritten : itemFailed;
+}
+
+CEditRecordDlg::itemResult CEditSongDlg::FinishItem(int position, CFieldRewrite& rewrite, QString& errorText)
+{
+    CSongRecord* record = Record(position);
+    if (!record)
+        return itemSkipped;
+    const unsigned fields = rewrite.GetFields();
+    const CSongRecord copy = *record;
+    AssignFields(*record, fields);
+    if (!rewrite.Finish(*record, false, &errorText)) {
+        *record = copy;
         return itemFailed;
     }
+    SetChangedColumns(GetChangedColumns() | fields);
     MarkLibraryModified();
     AddAutoCompleteValues(fields);
     return itemWritten;

@@ -45,7 +45,8 @@ protected:
     void LoadRecord(int position) override;
     bool IsRecordModified() const override;
     bool SaveRecord() override;
-    itemResult UpdateItem(int position, QString& errorText) override;
+    itemResult PrepareItem(int position, CFieldRewrite& rewrite, QString& errorText) override;
+    itemResult FinishItem(int position, CFieldRewrite& rewrite, QString& errorText) override;
     unsigned GetProgressTextID() const override;
     QString GetSingleHelpTopic() const override;
     QString GetMultiHelpTopic() const override;
@@ -54,6 +55,8 @@ protected:
 private:
     // The fields whose controls differ from the record (bits 1 << songField).
     unsigned ChangedFields(const CSongRecord& record) const;
+    // Multi-edit: the fields whose boxes are ticked (bits 1 << songField).
+    unsigned TickedFields() const;
     // The controls' values into the record, for the fields given.
     void AssignFields(CSongRecord& record, unsigned fields) const;
     void AddAutoCompleteValues(unsigned fields);

@@ -1,9 +1,11 @@
 // Writing only some fields of a record into its file: what others changed in the file's
-// header since the record was taken must survive an edit of another field.
+// header since the record was taken must survive an edit of another field. The staged form
+// touches the file only at its commit.
 
 #include "LibraryTestHelpers.h"
 
 #include "cordalib/library/CordaFileHeader.h"
+#include "cordalib/library/FieldRewrite.h"
 #include "cordalib/library/LessonRecord.h"
 #include "cordalib/library/SongRecord.h"
 
@@ -136,4 +138,54 @@ TEST_F(FieldWriteTest, LessonFieldsAndWrongKind)
     EXPECT_TRUE(error.contains(QStringLiteral("invalid file type"))) << error.toStdString();
     EXPECT_EQ(corda::test::ReadAll(path), before);
     EXPECT_EQ(song.GetTitle(), "Song");
+}
+
+// The staged rewrite: the file and the record stay as they were until the commit (a rewrite
+// dropped before it leaves nothing behind); a commit on the closer's thread puts the file in
+// place and the record then takes it; a commit that cannot put the file in place is
+// reported and leaves the record alone.
+TEST_F(FieldWriteTest, StagedRewriteChangesNothingBeforeItsCommit)
+{
+    const QByteArray old = SongHeader("Artist", "Album", 0, "Comp") + MUSIC;
+    const QString path = Write(QStringLiteral("song.crd"), old);
+    CSongRecord song;
+    song.SetPath(path);
+    ASSERT_TRUE(song.ReadFromFile(false));
+    CSongRecord values = song;
+    values.SetAlbum("Staged Album");
+    const unsigned album = CSongRecord::FieldBit(songFieldAlbum);
+    {
+        CFieldRewrite dropped;
+        ASSERT_TRUE(dropped.Prepare(values, album, false, nullptr));
+        EXPECT_EQ(corda::test::ReadAll(path), old);
+    }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("song.crd")});
+
+    CMirrorFileCloser closer;
+    CFieldRewrite rewrite;
+    ASSERT_TRUE(rewrite.Prepare(values, album, false, nullptr));
+    EXPECT_EQ(rewrite.GetFields(), album);
+    rewrite.Commit(&closer);
+    QString error;
+    ASSERT_TRUE(rewrite.Finish(song, false, &error)) << error.toStdString();
+    EXPECT_EQ(corda::test::ReadAll(path), SongHeader("Artist", "Staged Album", 0, "Comp") + MUSIC);
+    EXPECT_EQ(song.GetAlbum(), "Staged Album");
+    EXPECT_EQ(song.GetChecksum(), corda::test::Md5sumOf(path));
+    EXPECT_EQ(song.CompareWithFile(false), 0u);
+
+    // Between the write and the commit a non-empty folder takes the file's place.
+    const CSongRecord before = song;
+    values.SetAlbum("Never Written");
+    CFieldRewrite failing;
+    ASSERT_TRUE(failing.Prepare(values, album, false, nullptr));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside")));
+    failing.Commit(&closer);
+    EXPECT_FALSE(failing.Finish(song, false, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(song.GetAlbum(), before.GetAlbum());
+    EXPECT_EQ(song.GetChecksum(), before.GetChecksum());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("song.crd")});
 }

@@ -598,6 +598,44 @@ TEST_F(EditSongDlgTest, FailedFileIsOneErrorLine)
     EXPECT_EQ(ReadAll(log), line.toUtf8() + '\n');
 }
 
+// A file that can be read and written beside but not put in place (a folder took its place
+// meanwhile) is one error line too: its record keeps its values and checksum, no temporary
+// file stays behind, and the files after it are written.
+TEST_F(EditSongDlgTest, FileThatCannotBePutInPlaceKeepsItsRecord)
+{
+    AddSongs(4);
+    const QString broken = m_songs.Get(2)->GetPath();
+    const std::string checksum = m_songs.Get(2)->GetChecksum();
+    auto dialog = Open({0, 1, 2, 3});
+    Tick(*dialog, IDC_CHECK_ALBUM);
+    Type(*dialog, IDC_SONG_ALBUM, QStringLiteral("Band Album"));
+    std::vector<int> results;
+    QObject::connect(dialog.get(), &CEditRecordDlg::ItemProcessed, [&](int item, int result) {
+        results.push_back(result);
+        if (item == 1) {
+            ASSERT_TRUE(QFile::remove(broken));
+            ASSERT_TRUE(QDir().mkpath(broken + QStringLiteral("/inside")));
+        }
+    });
+    CMessageBoxDriver answer([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+    ClickOk(*dialog);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(results, (std::vector<int>{CEditRecordDlg::itemWritten, CEditRecordDlg::itemWritten,
+                                         CEditRecordDlg::itemFailed, CEditRecordDlg::itemWritten}));
+    ASSERT_EQ(dialog->GetErrorLines().size(), 1);
+    EXPECT_TRUE(dialog->GetErrorLines().front().startsWith(broken + QStringLiteral(" - ")));
+    EXPECT_EQ(m_songs.Get(2)->GetAlbum(), "Album 2");
+    EXPECT_EQ(m_songs.Get(2)->GetChecksum(), checksum);
+    EXPECT_TRUE(QFileInfo(broken).isDir());
+    for (int i : {0, 1, 3}) {
+        EXPECT_EQ(HeaderOf(m_songs.Get(static_cast<size_t>(i))->GetPath()).GetAlbum(), "Band Album");
+        EXPECT_EQ(m_songs.Get(static_cast<size_t>(i))->GetAlbum(), "Band Album");
+    }
+    const QStringList hidden =
+        QFileInfo(broken).dir().entryList(QStringList{QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(QLatin1Char(' ')).toStdString();
+}
+
 // Auto-complete: values differing in case are both kept, the lists persist and come back
 // in the next dialog; with auto-complete off in the options nothing is added.
 TEST_F(EditSongDlgTest, AutoCompleteListsKeepCaseAndPersist)
