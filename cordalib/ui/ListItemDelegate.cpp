@@ -2,9 +2,39 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
+
+namespace {
+
+constexpr QChar ELLIPSIS(0x2026);
+
+// The styles whose item text is the common one: the background primitive, then the text
+// inside the focus frame's margin. Others may draw texts their own way.
+bool DrawsCommonItemText(const QStyle* style)
+{
+    const QString name = style->name();
+    return name.compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0;
+}
+
+// Characters that the text layout treats otherwise than by their glyph: controls, the
+// soft hyphen and the other format characters, line and paragraph separators, surrogates.
+bool NeedsLayout(QChar c)
+{
+    const ushort u = c.unicode();
+    if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0xAD || c.isSurrogate())
+        return true;
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Format || category == QChar::Separator_Line ||
+           category == QChar::Separator_Paragraph || c.isMark();
+}
+
+} // namespace
 
 CListItemDelegate::CListItemDelegate(QAbstractItemView* view) : QStyledItemDelegate(view), m_pView(view) {}
 
@@ -28,6 +58,16 @@ QString CListItemDelegate::BoundedText(const QString& text, int cellWidth)
         --cut;
     // The ellipsis is there even when the prefix happens to fit (zero-width characters).
     return text.left(cut) + QChar(0x2026);
+}
+
+void CListItemDelegate::UseUnshapedText(QAbstractItemView* view)
+{
+    if (!view)
+        return;
+    // Only the strategy is set: the rest of the font still follows the parent's.
+    QFont font;
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    view->setFont(font);
 }
 
 void CListItemDelegate::KeepSelectionColoursWithoutFocus(QAbstractItemView* view)
@@ -60,5 +100,118 @@ void CListItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 {
     if (PaintCell(painter, option, index))
         return;
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    if (PaintGlyphText(painter, cell)) {
+        ++m_nGlyphDrawn;
+        return;
+    }
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+}
+
+bool CListItemDelegate::PrepareFont(const QFont& font) const
+{
+    if (m_bGlyphFontReady && font == m_glyphFont)
+        return m_rawFont.isValid();
+    m_glyphFont = font;
+    m_bGlyphFontReady = true;
+    m_rawFont = QRawFont::fromFont(font);
+    if (!m_rawFont.isValid())
+        return false;
+    const QFontMetricsF metrics(font);
+    m_rAscent = metrics.ascent();
+    m_rHeight = metrics.height();
+    const QList<quint32> ellipsis = m_rawFont.glyphIndexesForString(QString(ELLIPSIS));
+    m_nEllipsisGlyph = ellipsis.size() == 1 ? ellipsis.front() : 0;
+    m_rEllipsisWidth = 0;
+    if (m_nEllipsisGlyph != 0)
+        m_rEllipsisWidth =
+            m_rawFont.advancesForGlyphIndexes(ellipsis, QRawFont::SeparateAdvances).value(0).x();
+    if (m_nEllipsisGlyph == 0)
+        m_rawFont = QRawFont(); // the layout spells the ellipsis out: left to it
+    return m_rawFont.isValid();
+}
+
+bool CListItemDelegate::PaintGlyphText(QPainter* painter, const QStyleOptionViewItem& option) const
+{
+    constexpr auto layoutFeatures = QStyleOptionViewItem::HasCheckIndicator |
+                                    QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::WrapText;
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    if (!m_bGlyphDrawing || (option.features & layoutFeatures) ||
+        (option.state & (QStyle::State_Editing | QStyle::State_HasFocus)) ||
+        option.direction != Qt::LeftToRight || option.textElideMode != Qt::ElideRight ||
+        !(option.font.styleStrategy() & QFont::PreferNoShaping) || !DrawsCommonItemText(style) ||
+        !PrepareFont(option.font))
+        return false;
+    const QString& text = option.text;
+    for (QChar c : text) {
+        if (NeedsLayout(c))
+            return false;
+    }
+    const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || std::find(glyphs.begin(), glyphs.end(), 0u) != glyphs.end())
+        return false; // a character the font lacks: the layout finds one that has it
+    const QList<QPointF> advances = m_rawFont.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
+    qreal whole = 0;
+    for (const QPointF& advance : advances)
+        whole += advance.x();
+    // Cut as the layout's elision cuts: the longest prefix that leaves room for the ellipsis.
+    qsizetype shown = glyphs.size();
+    bool elided = false;
+    if (whole > textRect.width()) {
+        elided = true;
+        const qreal room = textRect.width() - m_rEllipsisWidth;
+
+        qreal width = 0;
+        shown = 0;
+        while (shown < glyphs.size() && width + advances[shown].x() <= room)
+            width += advances[shown++].x();
+    }
+    m_glyphs.assign(glyphs.begin(), glyphs.begin() + shown);
+    m_advances.clear();
+    qreal x = 0;
+    for (qsizetype i = 0; i < shown; ++i) {
+        m_advances.emplace_back(x, 0);
+        x += advances[i].x();
+    }
+    if (elided) {
+        m_glyphs.push_back(m_nEllipsisGlyph);
+        m_advances.emplace_back(x, 0);
+        x += m_rEllipsisWidth;
+    }
+
+    painter->save();
+    painter->setClipRect(option.rect);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, widget);
+    if (!m_glyphs.empty()) {
+        QPalette::ColorGroup group =
+            (option.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(option.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        painter->setPen(option.palette.color(
+            group, (option.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+        const Qt::Alignment alignment = option.displayAlignment;
+        qreal left = textRect.left();
+        if (alignment & Qt::AlignRight)
+            left = textRect.left() + textRect.width() - x;
+        else if (alignment & Qt::AlignHCenter)
+            left = textRect.left() + (textRect.width() - x) / 2;
+        qreal top = textRect.top() + (textRect.height() - m_rHeight) / 2;
+        if (alignment & Qt::AlignTop)
+            top = textRect.top();
+        else if (alignment & Qt::AlignBottom)
+            top = textRect.top() + textRect.height() - m_rHeight;
+        QGlyphRun run;
+        run.setRawFont(m_rawFont);
+        run.setRawData(m_glyphs.data(), m_advances.data(), static_cast<int>(m_glyphs.size()));
+        painter->drawGlyphRun(QPointF(left, top + m_rAscent), run);
+    }
+    painter->restore();
+    return true;
 }

@@ -114,6 +114,7 @@ CRecordListCtrl::CRecordListCtrl(CLibraryDatabase* database, QWidget* parent)
     delegate->SetAlternateRowColor(shade);
     setItemDelegate(delegate);
     CListItemDelegate::KeepSelectionColoursWithoutFocus(this);
+    CListItemDelegate::UseUnshapedText(this);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ReportSelectionChange(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -45,6 +45,7 @@ CVirtualListBox::CVirtualListBox(QWidget* parent) : CQVListCtrl(parent, new CVir
     InsertColumn(0, QString(), LVCFMT_LEFT, viewport()->width());
     setItemDelegate(new CListItemDelegate(this));
     CListItemDelegate::KeepSelectionColoursWithoutFocus(this);
+    CListItemDelegate::UseUnshapedText(this);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
                 if (m_bHandlingBlocked || selected.isEmpty())
