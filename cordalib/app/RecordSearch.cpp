@@ -511,6 +511,12 @@ bool CRecordSearchIndex::FindSongs(const CLibraryDatabase& database, const std::
     if (field < songSearchAll || field >= SONG_SEARCH_FIELD_COUNT)
         return false;
     const std::vector<CSongRecord*>& songs = database.GetSongs();
+    // An empty text matches every song: the folded copy is not made for it (a list shows
+    // all songs at start-up, long before anyone types).
+    if (Pattern(text).length == 0) {
+        out = songs;
+        return true;
+    }
     Refresh(
         m_songs, database, songs,
         std::array{&CSongRecord::m_title, &CSongRecord::m_artist, &CSongRecord::m_album,
@@ -534,6 +540,10 @@ bool CRecordSearchIndex::FindLessons(const CLibraryDatabase& database, const std
     if (field < lessonSearchAll || field >= LESSON_SEARCH_FIELD_COUNT)
         return false;
     const std::vector<CLessonRecord*>& lessons = database.GetLessons();
+    if (Pattern(text).length == 0) {
+        out = lessons;
+        return true;
+    }
     Refresh(
         m_lessons, database, lessons,
         std::array{&CLessonRecord::m_title, &CLessonRecord::m_subtitle, &CLessonRecord::m_author},

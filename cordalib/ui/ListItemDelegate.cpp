@@ -27,7 +27,9 @@ bool DrawsCommonItemText(const QStyle* style)
 bool NeedsLayout(QChar c)
 {
     const ushort u = c.unicode();
-    if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0xAD || c.isSurrogate())
+    if (u < 0x7F)
+        return u < 0x20;
+    if (u <= 0x9F || u == 0xAD || c.isSurrogate())
         return true;
     const QChar::Category category = c.category();
     return category == QChar::Other_Format || category == QChar::Separator_Line ||

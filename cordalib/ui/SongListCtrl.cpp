@@ -175,6 +175,11 @@ void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)
 
 CSongValueGroups* CSongListCtrl::GetValueGroups()
 {
+    // Making the numbers costs about what counting all songs by their texts does: a list
+    // that shows all songs (at start-up, after the search is cleared) counts by text, and
+    // the numbers are made at the first search for a text, then serve every keystroke.
+    if (m_strCountedSearchText.isEmpty())
+        return nullptr;
     m_valueGroups.SetDatabase(GetDatabase());
     return &m_valueGroups;
 }
@@ -214,6 +219,7 @@ bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
     if (database)
         m_searchIndex.FindSongs(*database, AfxUnicodeToAnsi(text), field, found);
     m_recordset.SetBaseSet(std::move(found));
+    m_strCountedSearchText = text;
 
     const bool boxes = RebuildSummaries();
     std::string artist = SUMMARY_KEY_ALL;

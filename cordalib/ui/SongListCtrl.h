@@ -104,6 +104,7 @@ private:
     // over it (declared first: the record set points to it).
     CSongSortOrder m_songOrder;
     CSongValueGroups m_valueGroups;
+    QString m_strCountedSearchText; // the search whose rows the boxes count
     CSongListRecordset m_recordset;
     CRecordSearchIndex m_searchIndex;
     CArtistSummaryListBox* m_pArtists = nullptr;

@@ -163,6 +163,13 @@ void CQVListModel::SetCheckBoxes(bool checkBoxes)
     UpdateItems(0, rowCount() - 1);
 }
 
+QModelIndex CQVListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= GetItemCount() || column >= GetViewColumnCount())
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int CQVListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : std::max(GetItemCount(), 0);

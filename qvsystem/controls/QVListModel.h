@@ -77,6 +77,9 @@ public:
     bool HasCheckBoxes() const { return m_bCheckBoxes; }
 
     // QAbstractItemModel
+    // The view asks for every row's index whenever it lays its rows out: the checks here
+    // need no further virtual calls.
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const final;
     int rowCount(const QModelIndex& parent = QModelIndex()) const final;
     int columnCount(const QModelIndex& parent = QModelIndex()) const final;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
