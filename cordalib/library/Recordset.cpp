@@ -586,6 +586,18 @@ template <typename T> void CSummaryRecordset<T>::Clear()
     CCordaLibrarianRecordset<T>::Clear();
 }
 
+template <typename T> void CSummaryRecordset<T>::ResizeEntries(size_t count)
+{
+    this->m_filtered.clear();
+    while (this->m_all.size() > count) {
+        delete this->m_all.back();
+        this->m_all.pop_back();
+    }
+    this->m_all.reserve(count);
+    while (this->m_all.size() < count)
+        this->m_all.push_back(new T());
+}
+
 template <typename T> bool CSummaryRecordset<T>::Sort(int column, bool ascending, bool)
 {
     if (column < 0 || column >= this->GetColumnCount())
@@ -733,12 +745,11 @@ bool BuildSummaryFromGroups(Recordset& recordset, const std::vector<CSongRecord*
     bool sorted = false;
     if (!groups || !groups->Count(songs, field, counted, &sorted))
         return false;
-    recordset.Clear();
-    for (const CSongValueGroups::Group& group : counted) {
-        auto* summary = new Summary();
-        summary->*key = std::string(group.text);
-        summary->m_count = group.count;
-        recordset.Add(summary);
+    recordset.ResizeEntries(counted.size());
+    for (size_t i = 0; i < counted.size(); ++i) {
+        Summary* summary = recordset.GetAllEntries()[i];
+        summary->*key = counted[i].text;
+        summary->m_count = counted[i].count;
     }
     if (!sorted)
         recordset.Sort(0, true);

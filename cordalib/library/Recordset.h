@@ -156,6 +156,10 @@ public:
     bool Remove(T* entry) override; // also deletes it
     void Clear() override;          // also deletes the entries
     bool Sort(int column, bool ascending, bool force = false) override;
+    // Keeps exactly count entries, the ones it has first (their texts keep their buffers),
+    // with no filtered list; the caller then sets every entry. A box rebuilt on every
+    // keystroke so spares thousands of allocations.
+    void ResizeEntries(size_t count);
 };
 
 class CSongValueGroups;

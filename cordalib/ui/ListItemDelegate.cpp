@@ -190,7 +190,21 @@ bool CListItemDelegate::PaintGlyphText(QPainter* painter, const QStyleOptionView
 
     painter->save();
     painter->setClipRect(option.rect);
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, widget);
+    // The item background as the common style fills it, without its call, which in Fusion
+    // works its frame colours out anew for every cell.
+    QPalette::ColorGroup background = (widget ? widget->isEnabled() : (option.state & QStyle::State_Enabled))
+                                          ? QPalette::Normal
+                                          : QPalette::Disabled;
+    if (background == QPalette::Normal && !(option.state & QStyle::State_Active))
+        background = QPalette::Inactive;
+    if (option.state & QStyle::State_Selected) {
+        painter->fillRect(option.rect, option.palette.brush(background, QPalette::Highlight));
+    } else if (option.backgroundBrush.style() != Qt::NoBrush) {
+        const QPointF origin = painter->brushOrigin();
+        painter->setBrushOrigin(option.rect.topLeft());
+        painter->fillRect(option.rect, option.backgroundBrush);
+        painter->setBrushOrigin(origin);
+    }
     if (!m_glyphs.empty()) {
         QPalette::ColorGroup group =
             (option.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
