@@ -5,6 +5,7 @@
 
 #include "cordalib/library/SongRecord.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -42,4 +43,36 @@ inline std::vector<uint32_t> CarrySongPositions(const std::vector<const CSongRec
             moved[k] = static_cast<uint32_t>(j++);
     }
     return moved;
+}
+
+// True when the database holds exactly the songs it held, in the same places: the changes
+// since were edits only, and each named song is found where it was.
+inline bool SameSongs(const std::vector<const CSongRecord*>& before, const std::vector<CSongRecord*>& now)
+{
+    return before.size() == now.size() && std::equal(before.begin(), before.end(), now.begin());
+}
+
+// The positions in `songs` of the named songs that are among them, ascending. A few are
+// looked for one by one; more in one pass over all songs.
+inline std::vector<uint32_t> FindSongPositions(const std::vector<CSongRecord*>& songs,
+                                               std::vector<const CSongRecord*> named)
+{
+    std::sort(named.begin(), named.end());
+    named.erase(std::unique(named.begin(), named.end()), named.end());
+    std::vector<uint32_t> positions;
+    constexpr size_t FEW = 16;
+    if (named.size() <= FEW) {
+        for (const CSongRecord* song : named) {
+            const auto found = std::find(songs.begin(), songs.end(), song);
+            if (found != songs.end())
+                positions.push_back(static_cast<uint32_t>(found - songs.begin()));
+        }
+        std::sort(positions.begin(), positions.end());
+    } else {
+        for (size_t i = 0; i < songs.size(); ++i) {
+            if (std::binary_search(named.begin(), named.end(), songs[i]))
+                positions.push_back(static_cast<uint32_t>(i));
+        }
+    }
+    return positions;
 }

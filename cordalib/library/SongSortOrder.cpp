@@ -91,22 +91,37 @@ void CSongSortOrder::Update(std::vector<const CSongRecord*> changed)
     const auto isChanged = [&](const CSongRecord* song) {
         return std::binary_search(changed.begin(), changed.end(), song);
     };
-    const std::vector<uint32_t> moved = CarrySongPositions(m_records, songs);
-    std::vector<uint64_t> placed((n + 63) / 64, 0);
     std::vector<uint32_t> order;
     order.reserve(n);
-    for (uint32_t p : m_order) {
-        const uint32_t to = moved[p];
-        if (to != GONE && !isChanged(songs[to])) {
-            order.push_back(to);
-            Mark(placed, to);
+    std::vector<uint32_t> unplaced; // ascending
+    if (SameSongs(m_records, songs)) {
+        // Edits only: the named songs leave their places, the others keep theirs.
+        unplaced = FindSongPositions(songs, changed);
+        std::vector<uint64_t> named((n + 63) / 64, 0);
+        for (uint32_t x : unplaced)
+            Mark(named, x);
+        for (uint32_t p : m_order) {
+            if (!IsMarked(named, p))
+                order.push_back(p);
+        }
+    } else {
+        const std::vector<uint32_t> moved = CarrySongPositions(m_records, songs);
+        std::vector<uint64_t> placed((n + 63) / 64, 0);
+        for (uint32_t p : m_order) {
+            const uint32_t to = moved[p];
+            if (to != GONE && !isChanged(songs[to])) {
+                order.push_back(to);
+                Mark(placed, to);
+            }
+        }
+        for (size_t x = 0; x < n; ++x) {
+            if (!IsMarked(placed, x))
+                unplaced.push_back(static_cast<uint32_t>(x));
         }
     }
     std::string CSongRecord::*field = GetSongSortKeyField(m_column);
     const bool ascending = m_ascending;
-    for (size_t x = 0; x < n; ++x) {
-        if (IsMarked(placed, x))
-            continue;
+    for (const uint32_t x : unplaced) {
         const std::string_view text = songs[x]->*field;
         // Before x come the songs whose keys sort first, and those with an equal key that
         // lie before it in the database.
@@ -116,7 +131,7 @@ void CSongSortOrder::Update(std::vector<const CSongRecord*> changed)
             return c < 0 || (c == 0 && y < x);
         };
         const auto at = std::lower_bound(order.begin(), order.end(), x, before);
-        order.insert(at, static_cast<uint32_t>(x));
+        order.insert(at, x);
     }
     m_order = std::move(order);
     m_records.assign(songs.begin(), songs.end());

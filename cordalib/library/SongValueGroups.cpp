@@ -125,6 +125,14 @@ void CSongValueGroups::Build()
 void CSongValueGroups::Update(std::vector<const CSongRecord*> changed)
 {
     const std::vector<CSongRecord*>& songs = m_database->GetSongs();
+    if (SameSongs(m_records, songs)) {
+        // Edits only: just the named songs are looked up again.
+        for (const uint32_t j : FindSongPositions(songs, changed)) {
+            for (int field = 0; field < fieldCount; ++field)
+                m_fields[field].numbers[j] = m_fields[field].Number(TextOf(*songs[j], Field(field)));
+        }
+        return;
+    }
     std::sort(changed.begin(), changed.end());
     const std::vector<uint32_t> moved = CarrySongPositions(m_records, songs);
     // New positions to old ones, for the songs that keep their numbers.

@@ -157,6 +157,21 @@ TEST(SongSortOrderTest, SameRowsAsTheSortThroughChanges)
     }
     for (const CSongSortOrder& order : orders)
         EXPECT_EQ(order.GetUpdateCount(), 6u);
+    // Edits alone, a few and then many songs: the named ones leave their places and come
+    // back where their new texts belong.
+    for (const int edits : {3, 40}) {
+        const uint64_t before = Builds(orders);
+        for (int k = 0; k < edits; ++k) {
+            CSongRecord* song = database.GetSongs()[rng() % database.GetSongCount()];
+            song->SetTitle(RandomText(rng, 3));
+            song->SetAlbum(RandomText(rng, 4));
+            database.NoteSongChanged(song);
+        }
+        ExpectSameAsSort(database, orders, "edited");
+        EXPECT_EQ(Builds(orders), before) << edits << " edits";
+    }
+    for (const CSongSortOrder& order : orders)
+        EXPECT_EQ(order.GetUpdateCount(), 8u);
     CSongSortOrder& order = orders[0];
 
     // The sort of the same column again after a change is an update, not a build.

@@ -97,6 +97,19 @@ TEST(SongValueGroupsTest, SameSummariesAsHashingThroughChanges)
     }
     EXPECT_EQ(groups.GetUpdateCount(), 5u);
 
+    // Edits alone, a few and then many songs: the named ones are found where they lie.
+    for (const int edits : {3, 40}) {
+        for (int k = 0; k < edits; ++k) {
+            CSongRecord* song = database.GetSongs()[rng() % database.GetSongCount()];
+            song->SetArtist(RandomText(rng, 3) + "edit");
+            song->SetAlbum(RandomText(rng, 4) + "edit");
+            database.NoteSongChanged(song);
+        }
+        ExpectSameSummaries(database, groups, "edited");
+    }
+    EXPECT_EQ(groups.GetBuildCount(), 1u);
+    EXPECT_EQ(groups.GetUpdateCount(), 7u);
+
     std::vector<CSongValueGroups::Group> counted;
     std::vector<CSongRecord*> reversed(database.GetSongs().rbegin(), database.GetSongs().rend());
     EXPECT_FALSE(groups.Count(reversed, CSongValueGroups::artistField, counted));
