@@ -153,39 +153,50 @@ bool CListItemDelegate::PaintGlyphText(QPainter* painter, const QStyleOptionView
         if (NeedsLayout(c))
             return false;
     }
-    const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(text);
-    if (glyphs.size() != text.size() || std::find(glyphs.begin(), glyphs.end(), 0u) != glyphs.end())
-        return false; // a character the font lacks: the layout finds one that has it
-    const QList<QPointF> advances = m_rawFont.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+    // Into buffers kept from cell to cell: a repaint draws hundreds of cells.
+    const int length = static_cast<int>(text.size());
+    m_glyphs.resize(static_cast<size_t>(length) + 1);
+    m_advances.resize(static_cast<size_t>(length) + 1);
+    int count = length;
+    if (length > 0) {
+        if (!m_rawFont.glyphIndexesForChars(text.constData(), length, m_glyphs.data(), &count) ||
+            count != length ||
+            std::find(m_glyphs.begin(), m_glyphs.begin() + length, 0u) != m_glyphs.begin() + length)
+            return false; // a character the font lacks: the layout finds one that has it
+        if (!m_rawFont.advancesForGlyphIndexes(m_glyphs.data(), m_advances.data(), length,
+                                               QRawFont::SeparateAdvances))
+            return false;
+    }
 
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
     qreal whole = 0;
-    for (const QPointF& advance : advances)
-        whole += advance.x();
+    for (int i = 0; i < length; ++i)
+        whole += m_advances[static_cast<size_t>(i)].x();
     // Cut as the layout's elision cuts: the longest prefix that leaves room for the ellipsis.
-    qsizetype shown = glyphs.size();
+    int shown = length;
     bool elided = false;
     if (whole > textRect.width()) {
         elided = true;
         const qreal room = textRect.width() - m_rEllipsisWidth;
-
         qreal width = 0;
         shown = 0;
-        while (shown < glyphs.size() && width + advances[shown].x() <= room)
-            width += advances[shown++].x();
+        while (shown < length && width + m_advances[static_cast<size_t>(shown)].x() <= room)
+            width += m_advances[static_cast<size_t>(shown++)].x();
     }
-    m_glyphs.assign(glyphs.begin(), glyphs.begin() + shown);
-    m_advances.clear();
+    // The advances become positions; the ellipsis takes the place after the prefix.
     qreal x = 0;
-    for (qsizetype i = 0; i < shown; ++i) {
-        m_advances.emplace_back(x, 0);
-        x += advances[i].x();
+    for (int i = 0; i < shown; ++i) {
+        const qreal advance = m_advances[static_cast<size_t>(i)].x();
+        m_advances[static_cast<size_t>(i)] = QPointF(x, 0);
+        x += advance;
     }
+    int glyphCount = shown;
     if (elided) {
-        m_glyphs.push_back(m_nEllipsisGlyph);
-        m_advances.emplace_back(x, 0);
+        m_glyphs[static_cast<size_t>(shown)] = m_nEllipsisGlyph;
+        m_advances[static_cast<size_t>(shown)] = QPointF(x, 0);
         x += m_rEllipsisWidth;
+        ++glyphCount;
     }
 
     painter->save();
@@ -205,7 +216,7 @@ bool CListItemDelegate::PaintGlyphText(QPainter* painter, const QStyleOptionView
         painter->fillRect(option.rect, option.backgroundBrush);
         painter->setBrushOrigin(origin);
     }
-    if (!m_glyphs.empty()) {
+    if (glyphCount > 0) {
         QPalette::ColorGroup group =
             (option.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
         if (group == QPalette::Normal && !(option.state & QStyle::State_Active))
@@ -223,10 +234,9 @@ bool CListItemDelegate::PaintGlyphText(QPainter* painter, const QStyleOptionView
             top = textRect.top();
         else if (alignment & Qt::AlignBottom)
             top = textRect.top() + textRect.height() - m_rHeight;
-        QGlyphRun run;
-        run.setRawFont(m_rawFont);
-        run.setRawData(m_glyphs.data(), m_advances.data(), static_cast<int>(m_glyphs.size()));
-        painter->drawGlyphRun(QPointF(left, top + m_rAscent), run);
+        m_glyphRun.setRawFont(m_rawFont);
+        m_glyphRun.setRawData(m_glyphs.data(), m_advances.data(), glyphCount);
+        painter->drawGlyphRun(QPointF(left, top + m_rAscent), m_glyphRun);
     }
     painter->restore();
     return true;

@@ -15,6 +15,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
 #include <QRawFont>
 #include <QStyledItemDelegate>
 
@@ -85,5 +86,6 @@ private:
     mutable qreal m_rAscent = 0;
     mutable qreal m_rHeight = 0;
     mutable std::vector<quint32> m_glyphs;
-    mutable std::vector<QPointF> m_advances;
+    mutable std::vector<QPointF> m_advances; // then the glyphs' positions
+    mutable QGlyphRun m_glyphRun;
 };

@@ -79,6 +79,13 @@ TEST(ListItemDelegateTest, GlyphDrawingGivesTheStylesPixels)
     // Most cells took the glyph path: otherwise the comparison would be of the style with
     // itself.
     EXPECT_GT(delegate->GetGlyphDrawnCount() - before, model.rowCount() * model.columnCount() / 2);
+    // An empty cell is a plain one too (lists have many).
+    QStandardItemModel empty(1, 1);
+    view.setModel(&empty);
+    const int beforeEmpty = delegate->GetGlyphDrawnCount();
+    Render(view);
+    EXPECT_EQ(delegate->GetGlyphDrawnCount(), beforeEmpty + 1);
+    view.setModel(&model);
     if (qEnvironmentVariableIsSet("CORDA_TEST_SAVE_CELLS")) {
         styled.save(qEnvironmentVariable("CORDA_TEST_SAVE_CELLS") + QStringLiteral("-styled.png"));
         drawn.save(qEnvironmentVariable("CORDA_TEST_SAVE_CELLS") + QStringLiteral("-drawn.png"));
