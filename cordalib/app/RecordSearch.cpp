@@ -296,10 +296,12 @@ void Refresh(CFoldedTexts& folded, const CLibraryDatabase& database, const std::
     if (folded.database == &database && changedSince(folded.revision, changed) &&
         changed.size() <= records.size() / 4 + BLOCK_RECORDS) {
         Update(folded, database, records, std::move(changed), fields);
+        ++folded.generation;
         ++updates;
         return;
     }
     Build(folded, database, records, fields);
+    ++folded.generation;
     ++builds;
 }
 
@@ -352,6 +354,43 @@ size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, 
     return NOT_FOUND;
 }
 
+// The first place at or after pos where the pattern occurs and ends by end, in a folded
+// text of size bytes: one record's fields. The loads of sixteen places may read on past
+// end into the next records, so a short record costs a load or two, not a byte loop.
+size_t FindWithin(const char* text, size_t size, size_t pos, size_t end, const char* pattern, size_t length)
+{
+    if (pos > end || length > end - pos)
+        return NOT_FOUND;
+    const size_t last = end - length; // the last place a match can start
+    const size_t middle = length > 2 ? length - 2 : 0;
+#ifdef __SSE2__
+    const __m128i first = _mm_set1_epi8(pattern[0]);
+    const __m128i final = _mm_set1_epi8(pattern[length - 1]);
+    // Both loads stay inside the text.
+    while (pos <= last && pos + length + 14 < size) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + length - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
+        if (last - pos < 15)
+            mask &= (2u << (last - pos)) - 1; // places past the last one belong to the next record
+        while (mask != 0) {
+            const size_t at = pos + static_cast<size_t>(__builtin_ctz(mask));
+            if (SameBytes(text + at + 1, pattern + 1, middle))
+                return at;
+            mask &= mask - 1;
+        }
+        pos += 16;
+    }
+#endif
+    for (; pos <= last; ++pos) {
+        if (text[pos] == pattern[0] && text[pos + length - 1] == pattern[length - 1] &&
+            SameBytes(text + pos + 1, pattern + 1, middle))
+            return pos;
+    }
+    return NOT_FOUND;
+}
+
 // Which field of its record (0-based) a position of the folded text lies in.
 int FieldAt(const std::string& text, size_t recordStart, size_t pos)
 {
@@ -387,11 +426,39 @@ void FindInBlock(const CFoldedBlock& block, const std::string& pattern, int fiel
     }
 }
 
+// The matches among some records of one block (indexes into the block, ascending): each
+// is searched within its own fields only.
+void FindInCandidates(const CFoldedBlock& block, const std::string& pattern, int field,
+                      const std::vector<uint32_t>& candidates, std::vector<uint32_t>& out)
+{
+    const std::string& text = block.text;
+    const std::vector<size_t>& starts = block.starts;
+    for (const uint32_t r : candidates) {
+        const size_t end = starts[r + 1];
+        size_t pos = starts[r];
+        while (true) {
+            const size_t at = FindWithin(text.data(), text.size(), pos, end, pattern.data(), pattern.size());
+            if (at == NOT_FOUND)
+                break;
+            if (field == 0 || FieldAt(text, starts[r], at) == field - 1) {
+                out.push_back(r);
+                break;
+            }
+            pos = at + 1;
+        }
+    }
+}
+
+// Searches of at least this many records are shared among the cores.
+constexpr size_t WORTH_THREADS_FROM = 64 * 1024;
+
 // field: 0 for any, otherwise the 1-based field in the copy. Large copies are searched a
-// run of blocks per core; the matches are joined in block order.
+// run of blocks per core; the matches are joined in block order. When the last search
+// of the copy had the same field and a pattern that this longer one holds, only its
+// matches are searched again: no other record can hold the longer pattern.
 template <typename Record>
 void FindIn(const CFoldedTexts& folded, const std::vector<Record*>& records, const std::string& searchText,
-            int field, std::vector<Record*>& out)
+            int field, std::vector<Record*>& out, CRecordSearchIndex::CLastFind& last, uint64_t& narrowed)
 {
     out.clear();
     const Pattern raw(searchText);
@@ -403,16 +470,36 @@ void FindIn(const CFoldedTexts& folded, const std::vector<Record*>& records, con
     for (char& c : pattern)
         c = static_cast<char>(CFoldedSearch::Get().Fold(static_cast<unsigned char>(c)));
     const size_t blockCount = folded.blocks.size();
+    const bool narrow = last.valid && last.generation == folded.generation && last.field == field &&
+                        last.hits.size() == blockCount && pattern.size() > last.pattern.size() &&
+                        pattern.find(last.pattern) != std::string::npos;
+    // The last search is forgotten until this one is complete.
+    last.valid = false;
     std::vector<size_t> bases(blockCount + 1, 0);
     for (size_t b = 0; b < blockCount; ++b)
         bases[b + 1] = bases[b] + folded.blocks[b].records.size();
+    size_t searched = bases[blockCount];
+    std::vector<std::vector<uint32_t>> candidates;
+    if (narrow) {
+        candidates = std::move(last.hits);
+        searched = 0;
+        for (const std::vector<uint32_t>& c : candidates)
+            searched += c.size();
+        ++narrowed;
+    }
     // A few parts per core, so that one slow part does not hold the others up.
     const size_t parts = std::min<size_t>(blockCount, 16);
     std::vector<std::vector<uint32_t>> hits(blockCount);
-    const size_t worthThreads = bases[blockCount] >= 64 * 1024 ? 2 : SIZE_MAX;
+    // The matches searched again cost more a record than a pass over the whole copy does.
+    const size_t worthThreads =
+        searched >= (narrow ? WORTH_THREADS_FROM / 4 : WORTH_THREADS_FROM) ? 2 : SIZE_MAX;
     ForEachParallel(parts, worthThreads, [&](size_t part) {
-        for (size_t b = part * blockCount / parts; b < (part + 1) * blockCount / parts; ++b)
-            FindInBlock(folded.blocks[b], pattern, field, hits[b]);
+        for (size_t b = part * blockCount / parts; b < (part + 1) * blockCount / parts; ++b) {
+            if (narrow)
+                FindInCandidates(folded.blocks[b], pattern, field, candidates[b], hits[b]);
+            else
+                FindInBlock(folded.blocks[b], pattern, field, hits[b]);
+        }
     });
     size_t total = 0;
     for (const std::vector<uint32_t>& h : hits)
@@ -422,6 +509,11 @@ void FindIn(const CFoldedTexts& folded, const std::vector<Record*>& records, con
         for (uint32_t r : hits[b])
             out.push_back(records[bases[b] + r]);
     }
+    last.hits = std::move(hits);
+    last.pattern = std::move(pattern);
+    last.field = field;
+    last.generation = folded.generation;
+    last.valid = true;
 }
 
 int FieldFromName(const QString& name, std::initializer_list<const char*> names)
@@ -529,7 +621,7 @@ bool CRecordSearchIndex::FindSongs(const CLibraryDatabase& database, const std::
             return known;
         },
         m_builds, m_updates);
-    FindIn(m_songs, songs, text, field, out);
+    FindIn(m_songs, songs, text, field, out, m_lastSongs, m_narrowed);
     return true;
 }
 
@@ -554,6 +646,6 @@ bool CRecordSearchIndex::FindLessons(const CLibraryDatabase& database, const std
             return known;
         },
         m_builds, m_updates);
-    FindIn(m_lessons, lessons, text, field, out);
+    FindIn(m_lessons, lessons, text, field, out, m_lastLessons, m_narrowed);
     return true;
 }

@@ -75,17 +75,35 @@ public:
         std::string text;
         std::vector<size_t> starts;
     };
-    // The copy of one kind: its blocks hold the database's records in its order.
+    // The copy of one kind: its blocks hold the database's records in its order; the
+    // generation counts the times they were made or brought up to date.
     struct CFoldedTexts {
         const CLibraryDatabase* database = nullptr;
         uint64_t revision = 0;
+        uint64_t generation = 0;
         size_t count = 0;
         std::vector<CFoldedBlock> blocks;
     };
+    // The last search of one kind: its folded pattern, field and matches per block, kept
+    // while the copy stays. A longer text that holds it (the next keystroke of the same
+    // word) can only match records among these, and searches only them.
+    struct CLastFind {
+        uint64_t generation = 0;
+        bool valid = false;
+        int field = 0;
+        std::string pattern;
+        std::vector<std::vector<uint32_t>> hits;
+    };
+
+    // How many searches looked only through the last search's matches.
+    uint64_t GetNarrowedCount() const { return m_narrowed; }
 
 private:
     CFoldedTexts m_songs;
     CFoldedTexts m_lessons;
+    CLastFind m_lastSongs;
+    CLastFind m_lastLessons;
+    uint64_t m_narrowed = 0;
     uint64_t m_builds = 0;
     uint64_t m_updates = 0;
 };

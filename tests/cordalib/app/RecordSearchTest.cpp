@@ -423,3 +423,54 @@ TEST(LibraryDatabaseJournal, NamesAddedAndChangedRecordsUntilAnUnnamedChange)
     database.Clear();
     EXPECT_FALSE(database.GetSongsChangedSince(beforeClear, songs));
 }
+
+// Typing a word searches each longer text only among the last text's matches. Narrowing
+// that let a record in whose other field the shorter text lay, that took a text which only
+// holds the last one somewhere other than at its start, that survived a change of the
+// library, or that narrowed from a longer, an equal or another field's text would each
+// give other matches than the record-by-record search here.
+TEST(RecordSearchIndex, KeystrokesOfOneWordSearchOnlyAmongTheLastMatches)
+{
+    std::mt19937 rng(5);
+    CLibraryDatabase database;
+    for (int i = 0; i < 5000; ++i) // three blocks
+        database.AddSong(RandomSong(rng));
+    // The shorter text in the title, the longer one only in the artist.
+    database.GetSongs()[10]->SetTitle("th-");
+    database.GetSongs()[10]->SetArtist("the");
+    database.SetModified();
+
+    CRecordSearchIndex index;
+    std::vector<CSongRecord*> songs;
+    const auto search = [&](const std::string& text, int field, bool narrowed) {
+        const uint64_t before = index.GetNarrowedCount();
+        ASSERT_TRUE(index.FindSongs(database, text, field, songs));
+        EXPECT_EQ(songs, SongsBySearch(database, text, field)) << "'" << text << "' field " << field;
+        EXPECT_EQ(index.GetNarrowedCount() - before, narrowed ? 1u : 0u)
+            << "'" << text << "' field " << field;
+    };
+    for (const int field : {int(songSearchAll), int(songSearchTitle), int(songSearchArtist)}) {
+        search("t", field, false);
+        search("th", field, true);
+        search("THE", field, true);
+        search("the ", field, true);
+        search("the ", field, false); // the same text again
+        search("he", field, false);   // shorter
+        search("the", field, true);   // holds "he", though not at its start
+        search("es", field, false);   // does not hold it
+    }
+    search("th", songSearchTitle, false);
+    search("the", songSearchArtist, false); // another field
+    search("th", songSearchArtist, false);
+
+    // A change of the library: the copy is brought up to date and searched whole.
+    database.GetSongs()[20]->SetTitle("the ththe");
+    database.NoteSongChanged(database.GetSongs()[20]);
+    search("thth", songSearchArtist, false);
+    search("ththe", songSearchArtist, true);
+    database.GetSongs()[30]->SetArtist("ththe");
+    database.SetModified();
+    search("ththe ", songSearchArtist, false);
+    search("ththe", songSearchAll, false);
+    EXPECT_GE(songs.size(), 2u);
+}
