@@ -7,8 +7,13 @@
 #include "qvsystem/platform/CodePage.h"
 
 #include <iterator>
+#include <system_error>
+#include <thread>
 
 namespace {
+
+// Fewer matches are counted before the rows are sorted: a thread is not worth it.
+constexpr size_t COUNT_AHEAD_FEWEST = 4096;
 
 constexpr CRecordColumnDefinition SONG_COLUMNS[] = {
     {CSongListCtrl::songColumnNumber, IDS_COLUMN_NUMBER, 32, LVCFMT_CENTER},
@@ -218,31 +223,66 @@ bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
     std::vector<CSongRecord*> found;
     if (database)
         m_searchIndex.FindSongs(*database, AfxUnicodeToAnsi(text), field, found);
-    m_recordset.SetBaseSet(std::move(found));
     m_strCountedSearchText = text;
 
-    const bool boxes = RebuildSummaries();
-    std::string artist = SUMMARY_KEY_ALL;
-    std::string album = SUMMARY_KEY_ALL;
-    if (boxes) {
-        artist = KeyOrAll(m_pArtists->GetKey());
-        album = KeyOrAll(m_pAlbums->GetKey());
+    // With both boxes on "All", the rows do not wait for the boxes' counts: the boxes count
+    // on a second thread while this one sorts and lays out the rows, and are rebuilt last.
+    // They count their own copy of the matches, which the sort below reorders.
+    const bool boxes = m_pArtists && m_pAlbums;
+    std::jthread counting;
+    if (boxes && found.size() >= COUNT_AHEAD_FEWEST && KeyOrAll(m_pArtists->GetKey()) == SUMMARY_KEY_ALL &&
+        KeyOrAll(m_pAlbums->GetKey()) == SUMMARY_KEY_ALL) {
+        m_countedSongs.assign(found.begin(), found.end());
+        CSongValueGroups* groups = GetValueGroups();
+        try {
+            counting = std::jthread([this, groups] {
+                m_pArtists->PrepareRebuild(m_countedSongs, groups);
+                m_pAlbums->PrepareRebuild(m_countedSongs, groups);
+            });
+        } catch (const std::system_error&) {
+            // No thread: the boxes count below, before the rows.
+        }
     }
-    // The keys are stored even when both are "all", so that the next pick in a box is
-    // compared with what the rows really show; the one sort below orders them.
-    m_recordset.ClearSortColumn();
-    m_recordset.Filter(artist.c_str(), album.c_str(), true);
-    SortRecordset(GetSortColumn(), IsSortAscending());
+    m_recordset.SetBaseSet(std::move(found));
 
-    m_strSearchText = text;
-    m_nSearchField = field;
-    m_bSearched = true;
-    m_pSearchedDatabase = database;
-    m_searchedRevision = revision;
+    try {
+        std::string artist = SUMMARY_KEY_ALL;
+        std::string album = SUMMARY_KEY_ALL;
+        if (boxes && !counting.joinable()) {
+            RebuildSummaries();
+            artist = KeyOrAll(m_pArtists->GetKey());
+            album = KeyOrAll(m_pAlbums->GetKey());
+        }
+        // The keys are stored even when both are "all", so that the next pick in a box is
+        // compared with what the rows really show; the one sort below orders them.
+        m_recordset.ClearSortColumn();
+        m_recordset.Filter(artist.c_str(), album.c_str(), true);
+        SortRecordset(GetSortColumn(), IsSortAscending());
+
+        m_strSearchText = text;
+        m_nSearchField = field;
+        m_bSearched = true;
+        m_pSearchedDatabase = database;
+        m_searchedRevision = revision;
+        EndRebuild();
+        if (!IsRestoreSuppressed() && !IsRebuilding())
+            RestoreSelection(true, true);
+    } catch (...) {
+        // Counts made for this search must not be shown by a later rebuild.
+        if (counting.joinable()) {
+            counting.join();
+            m_pArtists->DiscardPrepared();
+            m_pAlbums->DiscardPrepared();
+        }
+        m_bSearching = false;
+        throw;
+    }
+    if (counting.joinable()) {
+        counting.join();
+        // "All" stays chosen in both boxes, so the rows above stay what the boxes say.
+        RebuildSummaries();
+    }
     m_bSearching = false;
-    EndRebuild();
-    if (!IsRestoreSuppressed() && !IsRebuilding())
-        RestoreSelection(true, true);
     viewport()->update();
     return boxes;
 }

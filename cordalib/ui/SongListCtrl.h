@@ -104,7 +104,8 @@ private:
     // over it (declared first: the record set points to it).
     CSongSortOrder m_songOrder;
     CSongValueGroups m_valueGroups;
-    QString m_strCountedSearchText; // the search whose rows the boxes count
+    QString m_strCountedSearchText;           // the search whose rows the boxes count
+    std::vector<CSongRecord*> m_countedSongs; // what the boxes count beside the sort
     CSongListRecordset m_recordset;
     CRecordSearchIndex m_searchIndex;
     CArtistSummaryListBox* m_pArtists = nullptr;

@@ -46,6 +46,20 @@ CSongValueGroups* CSongSummaryListBox::GetValueGroups() const
     return m_pList ? m_pList->GetValueGroups() : nullptr;
 }
 
+bool CSongSummaryListBox::PrepareRebuild(const std::vector<CSongRecord*>& songs,
+                                         CSongValueGroups* groups) noexcept
+{
+    m_bPrepared = false;
+    try {
+        BuildValues(songs, groups, true);
+    } catch (...) {
+        // The spare summaries are shown by nothing: the next Rebuild counts as usual.
+        return false;
+    }
+    m_bPrepared = true;
+    return true;
+}
+
 std::string CSongSummaryListBox::GetKey() const
 {
     const int row = GetSelectedRow();
@@ -84,7 +98,10 @@ void CSongSummaryListBox::Rebuild()
         const std::vector<CSongRecord*>& base = m_pList->GetBaseSet();
         const std::string firstKey = m_pFirst ? m_pFirst->GetKey() : std::string(SUMMARY_KEY_ALL);
         if (!m_pFirst || !IsSpecificKey(firstKey)) {
-            BuildValues(base);
+            if (m_bPrepared)
+                ShowSpareValues();
+            else
+                BuildValues(base, GetValueGroups(), false);
         } else {
             // Only the songs of the first box's choice; the list is one pass over the base.
             std::vector<CSongRecord*> chosen;
@@ -92,11 +109,12 @@ void CSongSummaryListBox::Rebuild()
                 if (m_pFirst->GetSongValue(*song) == firstKey)
                     chosen.push_back(song);
             }
-            BuildValues(chosen);
+            BuildValues(chosen, GetValueGroups(), false);
         }
     } else {
-        BuildValues({});
+        BuildValues({}, nullptr, false);
     }
+    m_bPrepared = false;
     EndRebuild(static_cast<int>(GetValueCount()) + 1);
     const int row = noted == SUMMARY_KEY_NONE ? 0 : (noted == SUMMARY_KEY_ALL ? 0 : FindValueRow(noted));
     if (row < 0)
@@ -168,12 +186,12 @@ CArtistSummaryListBox::~CArtistSummaryListBox() = default;
 
 const std::string& CArtistSummaryListBox::GetValue(size_t index) const
 {
-    return m_summary.Get(index)->m_artist;
+    return GetSummary().Get(index)->m_artist;
 }
 
 uint64_t CArtistSummaryListBox::GetValueRecordCount(size_t index) const
 {
-    return m_summary.Get(index)->m_count;
+    return GetSummary().Get(index)->m_count;
 }
 
 const std::string& CArtistSummaryListBox::GetSongValue(const CSongRecord& song) const
@@ -192,12 +210,12 @@ CAlbumSummaryListBox::~CAlbumSummaryListBox() = default;
 
 const std::string& CAlbumSummaryListBox::GetValue(size_t index) const
 {
-    return m_summary.Get(index)->m_album;
+    return GetSummary().Get(index)->m_album;
 }
 
 uint64_t CAlbumSummaryListBox::GetValueRecordCount(size_t index) const
 {
-    return m_summary.Get(index)->m_count;
+    return GetSummary().Get(index)->m_count;
 }
 
 const std::string& CAlbumSummaryListBox::GetSongValue(const CSongRecord& song) const

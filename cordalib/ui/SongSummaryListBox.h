@@ -42,6 +42,13 @@ public:
     int SelectKey(const std::string& key, bool makeVisible);
     // The key of the selection (table above); SUMMARY_KEY_NONE while not attached.
     std::string GetKey() const;
+    // Counts the songs of the next Rebuild ahead of it into a second set of summaries,
+    // which nothing shows yet: a search so counts on another thread while its list sorts
+    // and lays out the rows. Meanwhile nothing else may count in this box. The next
+    // Rebuild that would count its list's base set (the songs given, in the database's
+    // order) shows these counts instead. False (nothing kept) when counting failed.
+    bool PrepareRebuild(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups) noexcept;
+    void DiscardPrepared() { m_bPrepared = false; }
 
     // Set while the artist box rebuilds the album box after a choice that kept the album:
     // selecting the same album again does not filter the list again.
@@ -65,8 +72,11 @@ public:
 protected:
     CSongSummaryListBox(int controlId, unsigned allTextId, QWidget* parent);
 
-    // Counts the songs per value into the summary records, sorted.
-    virtual void BuildValues(const std::vector<CSongRecord*>& songs) = 0;
+    // Counts the songs per value into the summary records, sorted: the shown ones, or the
+    // spare ones that ShowSpareValues then shows.
+    virtual void BuildValues(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups,
+                             bool spare) = 0;
+    virtual void ShowSpareValues() = 0;
     // The value of a song in this box (its artist, its album).
     virtual const std::string& GetSongValue(const CSongRecord& song) const = 0;
     // The list's groups of equal texts that the counts can use; null without a list.
@@ -81,6 +91,7 @@ private:
     CSongSummaryListBox* m_pSecond = nullptr;
     unsigned m_nAllTextId;
     bool m_bSuppressSelectionHandling = false;
+    bool m_bPrepared = false; // the spare summaries hold the next Rebuild's counts
 };
 
 class CArtistSummaryListBox : public CSongSummaryListBox {
@@ -92,20 +103,23 @@ public:
     explicit CArtistSummaryListBox(QWidget* parent = nullptr);
     ~CArtistSummaryListBox() override;
 
-    size_t GetValueCount() const override { return m_summary.GetCount(); }
+    size_t GetValueCount() const override { return GetSummary().GetCount(); }
     const std::string& GetValue(size_t index) const override;
     uint64_t GetValueRecordCount(size_t index) const override;
-    const CArtistSummaryRecordset& GetSummary() const { return m_summary; }
+    const CArtistSummaryRecordset& GetSummary() const { return m_summaries[m_shown]; }
 
 protected:
-    void BuildValues(const std::vector<CSongRecord*>& songs) override
+    void BuildValues(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups, bool spare) override
     {
-        m_summary.Build(songs, GetValueGroups());
+        m_summaries[spare ? 1 - m_shown : m_shown].Build(songs, groups);
     }
+    void ShowSpareValues() override { m_shown = 1 - m_shown; }
     const std::string& GetSongValue(const CSongRecord& song) const override;
 
 private:
-    CArtistSummaryRecordset m_summary;
+    // The shown summaries and the spare ones (see PrepareRebuild).
+    CArtistSummaryRecordset m_summaries[2];
+    unsigned m_shown = 0;
 };
 
 class CAlbumSummaryListBox : public CSongSummaryListBox {
@@ -117,18 +131,21 @@ public:
     explicit CAlbumSummaryListBox(QWidget* parent = nullptr);
     ~CAlbumSummaryListBox() override;
 
-    size_t GetValueCount() const override { return m_summary.GetCount(); }
+    size_t GetValueCount() const override { return GetSummary().GetCount(); }
     const std::string& GetValue(size_t index) const override;
     uint64_t GetValueRecordCount(size_t index) const override;
-    const CAlbumSummaryRecordset& GetSummary() const { return m_summary; }
+    const CAlbumSummaryRecordset& GetSummary() const { return m_summaries[m_shown]; }
 
 protected:
-    void BuildValues(const std::vector<CSongRecord*>& songs) override
+    void BuildValues(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups, bool spare) override
     {
-        m_summary.Build(songs, GetValueGroups());
+        m_summaries[spare ? 1 - m_shown : m_shown].Build(songs, groups);
     }
+    void ShowSpareValues() override { m_shown = 1 - m_shown; }
     const std::string& GetSongValue(const CSongRecord& song) const override;
 
 private:
-    CAlbumSummaryRecordset m_summary;
+    // The shown summaries and the spare ones (see PrepareRebuild).
+    CAlbumSummaryRecordset m_summaries[2];
+    unsigned m_shown = 0;
 };

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -413,4 +414,72 @@ TEST(SummaryListBox, BrowsingPanesPicture)
     QApplication::processEvents();
     EXPECT_GT(lessons.GetItemCount(), 0);
     save(lessonWindow, QStringLiteral("browsing-lessons.png"));
+}
+
+namespace {
+
+// What a box must show: each value of the songs with its count.
+template <typename Box> std::multiset<std::pair<std::string, uint64_t>> BoxCounts(const Box& box)
+{
+    std::multiset<std::pair<std::string, uint64_t>> counts;
+    for (size_t i = 0; i < box.GetValueCount(); ++i)
+        counts.emplace(box.GetValue(i), box.GetValueRecordCount(i));
+    return counts;
+}
+
+std::multiset<std::pair<std::string, uint64_t>> CountedBy(const std::vector<CSongRecord*>& songs,
+                                                          const std::string& (CSongRecord::*value)() const,
+                                                          const std::string& artist = SUMMARY_KEY_ALL)
+{
+    std::map<std::string, uint64_t> counts;
+    for (const CSongRecord* song : songs) {
+        if (artist == SUMMARY_KEY_ALL || song->GetArtist() == artist)
+            ++counts[(song->*value)()];
+    }
+    return {counts.begin(), counts.end()};
+}
+
+} // namespace
+
+// A search of many matches with both boxes on "All" counts the boxes on a second thread
+// while the rows are sorted, and shows those counts afterwards. Counts of the search before,
+// counts of songs in the sorted order, or counts left from a search with a chosen artist
+// would each differ from counting the matches here.
+TEST(SummaryListBox, ManyMatchesCountTheSameBesideTheSort)
+{
+    CLibraryDatabase database;
+    GenerateSongs(database, 12000);
+    SongBrowser browser(database);
+    browser.list.SortItemsByColumn(CSongListCtrl::songColumnArtist, false);
+
+    const auto expectCounts = [&](const char* step, const std::string& artist = SUMMARY_KEY_ALL) {
+        const std::vector<CSongRecord*>& base = browser.list.GetBaseSet();
+        EXPECT_EQ(BoxCounts(*browser.artists), CountedBy(base, &CSongRecord::GetArtist)) << step;
+        EXPECT_EQ(BoxCounts(*browser.albums), CountedBy(base, &CSongRecord::GetAlbum, artist)) << step;
+        EXPECT_EQ(browser.artists->GetKey(), artist) << step;
+        EXPECT_EQ(browser.artists->GetItemCount(), static_cast<int>(browser.artists->GetValueCount()) + 1)
+            << step;
+        const auto listed = std::count_if(base.begin(), base.end(), [&](const CSongRecord* song) {
+            return artist == SUMMARY_KEY_ALL || song->GetArtist() == artist;
+        });
+        EXPECT_EQ(browser.list.GetItemCount(), listed) << step;
+    };
+    expectCounts("all songs");
+    for (const char* text : {"a", "ab", "e", "Blues", "r"}) {
+        browser.list.ApplySearch(QString::fromLatin1(text), songSearchAll, false);
+        ASSERT_GT(browser.list.GetBaseSet().size(), 0u);
+        expectCounts(text);
+    }
+    EXPECT_GT(browser.list.GetBaseSet().size(), 4096u);
+
+    // With an artist chosen the boxes count first, as the rows depend on them.
+    const std::string artist = browser.artists->GetValue(0);
+    browser.artists->SelectKey(artist, true);
+    browser.list.ApplySearch(QStringLiteral("e"), songSearchAll, false);
+    expectCounts("e, artist chosen", artist);
+    browser.artists->SelectKey(SUMMARY_KEY_ALL, true);
+    browser.list.ApplySearch(QStringLiteral("a"), songSearchAll, false);
+    expectCounts("a again");
+    browser.list.ApplySearch(QStringLiteral("river"), songSearchTitle, false);
+    expectCounts("river");
 }
