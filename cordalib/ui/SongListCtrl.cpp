@@ -81,6 +81,7 @@ CSongListCtrl::~CSongListCtrl()
 
 void CSongListCtrl::SetSummaryBoxes(CArtistSummaryListBox* artists, CAlbumSummaryListBox* albums)
 {
+    FinishCounting();
     if (m_pArtists)
         m_pArtists->Attach(nullptr, nullptr, nullptr);
     if (m_pAlbums)
@@ -178,8 +179,17 @@ void CSongListCtrl::SortRecordset(int trueColumn, bool ascending)
         m_recordset.Sort(trueColumn, ascending, true);
 }
 
+void CSongListCtrl::FinishCounting()
+{
+    if (m_counting.joinable())
+        m_counting.join();
+}
+
 CSongValueGroups* CSongListCtrl::GetValueGroups()
 {
+    // A count on this thread uses the groups and the boxes' summaries: any count on the
+    // second thread is over first.
+    FinishCounting();
     // Making the numbers costs about what counting all songs by their texts does: a list
     // that shows all songs (at start-up, after the search is cleared) counts by text, and
     // the numbers are made at the first search for a text, then serve every keystroke.
@@ -219,6 +229,9 @@ bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
     const CWaitCursor wait;
     SaveSelection();
     BeginRebuild();
+    // A search started from inside another one counts in this thread: the boxes' spare
+    // summaries may be in use.
+    const bool nested = m_bSearching;
     m_bSearching = true;
     std::vector<CSongRecord*> found;
     if (database)
@@ -229,57 +242,55 @@ bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
     // on a second thread while this one sorts and lays out the rows, and are rebuilt last.
     // They count their own copy of the matches, which the sort below reorders.
     const bool boxes = m_pArtists && m_pAlbums;
-    std::jthread counting;
-    if (boxes && found.size() >= COUNT_AHEAD_FEWEST && KeyOrAll(m_pArtists->GetKey()) == SUMMARY_KEY_ALL &&
+    bool countingAhead = false;
+    if (boxes && !nested && found.size() >= COUNT_AHEAD_FEWEST &&
+        KeyOrAll(m_pArtists->GetKey()) == SUMMARY_KEY_ALL &&
         KeyOrAll(m_pAlbums->GetKey()) == SUMMARY_KEY_ALL) {
-        m_countedSongs.assign(found.begin(), found.end());
         CSongValueGroups* groups = GetValueGroups();
+        m_countedSongs.assign(found.begin(), found.end());
+        m_bCountedAhead = false;
         try {
-            counting = std::jthread([this, groups] {
-                m_pArtists->PrepareRebuild(m_countedSongs, groups);
-                m_pAlbums->PrepareRebuild(m_countedSongs, groups);
+            m_counting = std::jthread([this, groups] {
+                m_bCountedAhead = m_pArtists->PrepareRebuild(m_countedSongs, groups) &&
+                                  m_pAlbums->PrepareRebuild(m_countedSongs, groups);
             });
+            countingAhead = true;
         } catch (const std::system_error&) {
             // No thread: the boxes count below, before the rows.
         }
     }
     m_recordset.SetBaseSet(std::move(found));
 
-    try {
-        std::string artist = SUMMARY_KEY_ALL;
-        std::string album = SUMMARY_KEY_ALL;
-        if (boxes && !counting.joinable()) {
-            RebuildSummaries();
-            artist = KeyOrAll(m_pArtists->GetKey());
-            album = KeyOrAll(m_pAlbums->GetKey());
-        }
-        // The keys are stored even when both are "all", so that the next pick in a box is
-        // compared with what the rows really show; the one sort below orders them.
-        m_recordset.ClearSortColumn();
-        m_recordset.Filter(artist.c_str(), album.c_str(), true);
-        SortRecordset(GetSortColumn(), IsSortAscending());
-
-        m_strSearchText = text;
-        m_nSearchField = field;
-        m_bSearched = true;
-        m_pSearchedDatabase = database;
-        m_searchedRevision = revision;
-        EndRebuild();
-        if (!IsRestoreSuppressed() && !IsRebuilding())
-            RestoreSelection(true, true);
-    } catch (...) {
-        // Counts made for this search must not be shown by a later rebuild.
-        if (counting.joinable()) {
-            counting.join();
-            m_pArtists->DiscardPrepared();
-            m_pAlbums->DiscardPrepared();
-        }
-        m_bSearching = false;
-        throw;
+    std::string artist = SUMMARY_KEY_ALL;
+    std::string album = SUMMARY_KEY_ALL;
+    if (boxes && !countingAhead) {
+        RebuildSummaries();
+        artist = KeyOrAll(m_pArtists->GetKey());
+        album = KeyOrAll(m_pAlbums->GetKey());
     }
-    if (counting.joinable()) {
-        counting.join();
-        // "All" stays chosen in both boxes, so the rows above stay what the boxes say.
+    // The keys are stored even when both are "all", so that the next pick in a box is
+    // compared with what the rows really show; the one sort below orders them.
+    m_recordset.ClearSortColumn();
+    m_recordset.Filter(artist.c_str(), album.c_str(), true);
+    SortRecordset(GetSortColumn(), IsSortAscending());
+
+    m_strSearchText = text;
+    m_nSearchField = field;
+    m_bSearched = true;
+    m_pSearchedDatabase = database;
+    m_searchedRevision = revision;
+    EndRebuild();
+    if (!IsRestoreSuppressed() && !IsRebuilding())
+        RestoreSelection(true, true);
+    if (countingAhead) {
+        // Counts that a count on this thread waited for meanwhile are not this search's
+        // any more. "All" stays chosen in both boxes, so the rows stay what they say.
+        const bool counted = m_counting.joinable();
+        FinishCounting();
+        if (counted && m_bCountedAhead) {
+            m_pArtists->UsePreparedCounts();
+            m_pAlbums->UsePreparedCounts();
+        }
         RebuildSummaries();
     }
     m_bSearching = false;

@@ -5,7 +5,9 @@
 // The browsing pipeline: ApplySearch takes the songs that pass the search from the list's
 // search index (the base set), has the two summary boxes rebuilt from it, narrows the base
 // set to the boxes' artist and album (the filtered subset; the base set when nothing
-// matches), and sorts. The boxes call ApplySummaryFilter when the user picks a row.
+// matches), and sorts. With both boxes on "All" the rows do not depend on the boxes: they
+// count on a second thread while the rows are sorted and laid out. The boxes call
+// ApplySummaryFilter when the user picks a row.
 
 #include "cordalib/app/RecordSearch.h"
 #include "cordalib/library/SongSortOrder.h"
@@ -17,6 +19,8 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 class CArtistSummaryListBox;
 class CAlbumSummaryListBox;
@@ -100,12 +104,19 @@ protected:
     bool SetRecordRating(int row, int rating, CLibraryDatabase* database) override;
 
 private:
+    // Waits for the boxes' count on the second thread, if one runs.
+    void FinishCounting();
+
     // The order of all songs by the sort column: the sorts of the search's rows are a pass
     // over it (declared first: the record set points to it).
     CSongSortOrder m_songOrder;
     CSongValueGroups m_valueGroups;
-    QString m_strCountedSearchText;           // the search whose rows the boxes count
-    std::vector<CSongRecord*> m_countedSongs; // what the boxes count beside the sort
+    QString m_strCountedSearchText; // the search whose rows the boxes count
+    // The boxes' count of a search beside its sort: the songs counted, the thread, whether
+    // both boxes counted them.
+    std::vector<CSongRecord*> m_countedSongs;
+    std::jthread m_counting;
+    bool m_bCountedAhead = false;
     CSongListRecordset m_recordset;
     CRecordSearchIndex m_searchIndex;
     CArtistSummaryListBox* m_pArtists = nullptr;

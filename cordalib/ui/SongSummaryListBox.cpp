@@ -49,14 +49,12 @@ CSongValueGroups* CSongSummaryListBox::GetValueGroups() const
 bool CSongSummaryListBox::PrepareRebuild(const std::vector<CSongRecord*>& songs,
                                          CSongValueGroups* groups) noexcept
 {
-    m_bPrepared = false;
     try {
         BuildValues(songs, groups, true);
     } catch (...) {
         // The spare summaries are shown by nothing: the next Rebuild counts as usual.
         return false;
     }
-    m_bPrepared = true;
     return true;
 }
 

@@ -42,13 +42,13 @@ public:
     int SelectKey(const std::string& key, bool makeVisible);
     // The key of the selection (table above); SUMMARY_KEY_NONE while not attached.
     std::string GetKey() const;
-    // Counts the songs of the next Rebuild ahead of it into a second set of summaries,
-    // which nothing shows yet: a search so counts on another thread while its list sorts
-    // and lays out the rows. Meanwhile nothing else may count in this box. The next
-    // Rebuild that would count its list's base set (the songs given, in the database's
-    // order) shows these counts instead. False (nothing kept) when counting failed.
+    // Counts songs ahead of a Rebuild into a second set of summaries, which nothing shows:
+    // a search so counts on another thread while its list sorts and lays out the rows.
+    // Meanwhile nothing else may count in this box. False when counting failed.
     bool PrepareRebuild(const std::vector<CSongRecord*>& songs, CSongValueGroups* groups) noexcept;
-    void DiscardPrepared() { m_bPrepared = false; }
+    // The next Rebuild that would count its list's base set shows the prepared counts
+    // instead; the caller prepared them from that base set, in the database's order.
+    void UsePreparedCounts() { m_bPrepared = true; }
 
     // Set while the artist box rebuilds the album box after a choice that kept the album:
     // selecting the same album again does not filter the list again.
