@@ -1,6 +1,7 @@
 #include "qvsystem/controls/QVListCtrl.h"
 
 #include "qvsystem/controls/ColumnsDlg.h"
+#include "qvsystem/controls/QVScrollBar.h"
 #include "qvsystem/platform/StringTable.h"
 #include "qvsystem/system/ApplicationRegistryKey.h"
 #include "qvsystem/system/ProfileValues.h"
@@ -59,6 +60,19 @@ bool IsBlockableButton(Qt::MouseButton button)
 
 CQVListCtrl::CQVListCtrl(QWidget* parent, CQVListModel* model) : QTreeView(parent)
 {
+    // Bars that repaint a relayout's unchanged picture cheaply. The scroll area connects its
+    // own scrolling to a new bar, but the view's slots only to the bars it started with.
+    setVerticalScrollBar(new CQVScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new CQVScrollBar(Qt::Horizontal, this));
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, this,
+            &CQVListCtrl::verticalScrollbarValueChanged);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            &CQVListCtrl::verticalScrollbarAction);
+    connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this,
+            &CQVListCtrl::horizontalScrollbarValueChanged);
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            &CQVListCtrl::horizontalScrollbarAction);
+
     m_pModel = model ? model : new CQVStoredListModel(this);
     m_pModel->setParent(this);
 
