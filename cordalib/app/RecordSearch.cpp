@@ -320,43 +320,11 @@ inline bool SameBytes(const char* a, const char* b, size_t count)
     return true;
 }
 
-// The first position at or after pos where the (folded) pattern occurs in the folded text.
-// Sixteen starting places are tested at once for the pattern's first and last bytes;
-// only where both agree are the bytes between compared.
-size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, size_t length)
-{
-    if (length > size || pos > size - length)
-        return NOT_FOUND;
-    const size_t last = size - length; // the last place a match can start
-    const size_t middle = length > 2 ? length - 2 : 0;
-#ifdef __SSE2__
-    const __m128i first = _mm_set1_epi8(pattern[0]);
-    const __m128i final = _mm_set1_epi8(pattern[length - 1]);
-    while (pos + 15 <= last) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + length - 1));
-        auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
-        while (mask != 0) {
-            const size_t at = pos + static_cast<size_t>(__builtin_ctz(mask));
-            if (SameBytes(text + at + 1, pattern + 1, middle))
-                return at;
-            mask &= mask - 1;
-        }
-        pos += 16;
-    }
-#endif
-    for (; pos <= last; ++pos) {
-        if (text[pos] == pattern[0] && text[pos + length - 1] == pattern[length - 1] &&
-            SameBytes(text + pos + 1, pattern + 1, middle))
-            return pos;
-    }
-    return NOT_FOUND;
-}
-
-// The first place at or after pos where the pattern occurs and ends by end, in a folded
-// text of size bytes: one record's fields. The loads of sixteen places may read on past
-// end into the next records, so a short record costs a load or two, not a byte loop.
+// The first place at or after pos where the (folded) pattern occurs and ends by end, in a
+// folded text of size bytes. Sixteen starting places are tested at once for the pattern's
+// first and last bytes; only where both agree are the bytes between compared. The loads
+// may read on past end (into the next records, when end closes one record's fields), so a
+// short record costs a load or two, not a byte loop.
 size_t FindWithin(const char* text, size_t size, size_t pos, size_t end, const char* pattern, size_t length)
 {
     if (pos > end || length > end - pos)
@@ -389,6 +357,12 @@ size_t FindWithin(const char* text, size_t size, size_t pos, size_t end, const c
             return pos;
     }
     return NOT_FOUND;
+}
+
+// The first position at or after pos where the pattern occurs in the folded text.
+size_t FindNext(const char* text, size_t size, size_t pos, const char* pattern, size_t length)
+{
+    return FindWithin(text, size, pos, size, pattern, length);
 }
 
 // Which field of its record (0-based) a position of the folded text lies in.
