@@ -6,6 +6,8 @@
 #include "cordalib/ui/WaitCursor.h"
 #include "qvsystem/platform/CodePage.h"
 
+#include <QScopeGuard>
+
 #include <iterator>
 #include <system_error>
 #include <thread>
@@ -243,6 +245,8 @@ bool CSongListCtrl::ApplySearch(const QString& text, int field, bool force)
     // They count their own copy of the matches, which the sort below reorders.
     const bool boxes = m_pArtists && m_pAlbums;
     bool countingAhead = false;
+    // However the search ends, the count is over before it returns.
+    const auto finish = qScopeGuard([this] { FinishCounting(); });
     if (boxes && !nested && found.size() >= COUNT_AHEAD_FEWEST &&
         KeyOrAll(m_pArtists->GetKey()) == SUMMARY_KEY_ALL &&
         KeyOrAll(m_pAlbums->GetKey()) == SUMMARY_KEY_ALL) {
